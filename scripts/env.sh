@@ -1,0 +1,94 @@
+# Shared set-up for scripts/demo and scripts/test: installs what is missing on a
+# Debian machine, starts a display when there is none and prepares a 32-bit Wine
+# prefix. Sourced, not run. Quiet when everything is already in place.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR="$ROOT/build/win32"
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Debian packages the build, the tests and the demo need.
+REQUIRED_PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool googletest
+  libstb-dev imagemagick"
+
+log() { printf '%s\n' "$*" >&2; }
+
+missing_packages() {
+  local p missing=""
+  for p in $REQUIRED_PACKAGES; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' \
+      || missing="$missing $p"
+  done
+  printf '%s' "$missing"
+}
+
+ensure_packages() {
+  local missing
+  missing=$(missing_packages)
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    log "missing packages:$missing (run as root to install them)"
+    return 1
+  fi
+  log "installing:$missing"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null &&
+    apt-get install -y -qq --no-install-recommends $missing >/dev/null || {
+      log "apt-get failed to install:$missing"; return 1; }
+}
+
+# Starts Xvfb on a free display number when no display is set.
+ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n=99
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    sleep 0.1
+  done
+  log "Xvfb did not start on :$n"
+  return 1
+}
+
+# Creates the prefix once, with no window manager assumed: unmanaged windows
+# close at once, and a crash prints instead of opening a dialog.
+ensure_wineprefix() {
+  if [ ! -f "$WINEPREFIX/.halder-ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.halder-ready"
+  fi
+}
+
+# A persistent wineserver plus one finished wine process, so that each test
+# starts at once and no helper keeps the test runner's pipes open.
+start_wineserver() {
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+stop_wineserver() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+
+configure_and_build() {
+  if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    cmake --preset win32 -S "$ROOT" >/dev/null || return 1
+  fi
+  cmake --build "$BUILD_DIR" -j"$(nproc)" -- --no-print-directory >"$ROOT/build/build.log" 2>&1 || {
+    cat "$ROOT/build/build.log" >&2; return 1; }
+}

@@ -1,0 +1,235 @@
+// The visualizer window: class, creation, and one small handler per message.
+#include "window/window.h"
+
+#include "display/strip.h"
+#include "plugin/plugin.h"
+#include "window/layout.h"
+#include "window/skin.h"
+
+#include <windowsx.h>
+
+const RECT titleBarRect = { 0, 0, 362, 14 };
+const RECT rainSwitchRect = { 38, 23, 61, 31 };
+const RECT mirrorSwitchRect = { 61, 23, 94, 31 };
+const RECT reverseSwitchRect = { 94, 23, 128, 31 };
+const RECT switchStripRect = { 38, 23, 128, 31 };
+const RECT leftScaleRect = { 33, 33, 36, 128 };
+const RECT rightScaleRect = { 327, 33, 330, 128 };
+const RECT closeButtonRect = { 352, 3, 361, 12 };
+
+static const char kErrorCaption[] = "blah";
+
+// The switches in hit-test order: on a shared edge the right-hand one wins.
+struct Switch {
+    const RECT* place;
+    int* flag;
+};
+
+static const Switch kSwitches[] = {
+    { &rainSwitchRect, &isRain },
+    { &mirrorSwitchRect, &isMirror },
+    { &reverseSwitchRect, &isReverse },
+};
+
+static void reportError(VisModule* module, const char* text)
+{
+    MessageBoxA(module->parentWindow, text, kErrorCaption, MB_OK);
+}
+
+// Grows the outer size by whatever frame the window has, so that the client
+// area measures exactly WINDOW_WIDTH by WINDOW_HEIGHT.
+static void fitClientArea(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    SetWindowPos(window, NULL, 0, 0, 2 * WINDOW_WIDTH - client.right,
+                 2 * WINDOW_HEIGHT - client.bottom, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+// Keeps screenX and screenY on the window's corner; leaves them as they are
+// while the window's rectangle cannot be read.
+static void storeWindowPosition(HWND window)
+{
+    RECT outer;
+    if (window && GetWindowRect(window, &outer)) {
+        screenX = outer.left;
+        screenY = outer.top;
+    }
+}
+
+static void createCloseButton(VisModule* module)
+{
+    CreateWindowExA(0, "button", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
+                    closeButtonRect.left, closeButtonRect.top,
+                    closeButtonRect.right - closeButtonRect.left,
+                    closeButtonRect.bottom - closeButtonRect.top,
+                    mainWindow, (HMENU)(INT_PTR)CLOSE_BUTTON_ID, module->instance, NULL);
+}
+
+int createMainWindow(VisModule* module)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = module->instance;
+    windowClass.lpszClassName = HALDER_WINDOW_CLASS;
+    if (RegisterClassA(&windowClass) == 0) {
+        reportError(module, "Error registering window class");
+        return 1;
+    }
+
+    mainWindow = CreateWindowExA(WS_EX_TOPMOST, HALDER_WINDOW_CLASS, module->description,
+                                 WS_POPUP | WS_VISIBLE, screenX, screenY,
+                                 WINDOW_WIDTH, WINDOW_HEIGHT, module->parentWindow, NULL,
+                                 module->instance, NULL);
+    if (mainWindow == NULL) {
+        reportError(module, "Error creating window");
+        return 1;
+    }
+    SetWindowLongPtrA(mainWindow, GWLP_USERDATA, (LONG_PTR)module);
+    fitClientArea(mainWindow);
+    storeWindowPosition(mainWindow);
+    createSkin(module->instance);
+    ShowWindow(mainWindow, SW_SHOWNORMAL);
+    InvalidateRect(mainWindow, NULL, FALSE);
+    UpdateWindow(mainWindow);
+    createCloseButton(module);
+    return 0;
+}
+
+BOOL destroyMainWindow(VisModule* module)
+{
+    if (mainWindow)
+        DestroyWindow(mainWindow);
+    mainWindow = NULL;
+    return UnregisterClassA(HALDER_WINDOW_CLASS, module->instance);
+}
+
+int toggleSwitchAt(HWND window, int x, int y)
+{
+    POINT point = { x, y };
+    for (size_t i = 0; i < sizeof(kSwitches) / sizeof(kSwitches[0]); i++) {
+        const Switch* hit = &kSwitches[i];
+        if (!PtInRect(hit->place, point))
+            continue;
+        *hit->flag = (*hit->flag == 0) ? 1 : 0;
+        InvalidateRect(window, hit->place, FALSE);
+        InvalidateRect(window, &leftScaleRect, FALSE);
+        InvalidateRect(window, &rightScaleRect, FALSE);
+        return 1;
+    }
+    return 0;
+}
+
+static void repaintTitleBar(HWND window)
+{
+    InvalidateRect(window, &titleBarRect, FALSE);
+    UpdateWindow(window);
+}
+
+static LRESULT onDestroy(HWND window)
+{
+    // The window may be gone before quit (the user closed it): forget it so
+    // that later frames and quit neither draw on nor destroy a reused handle.
+    if (window == mainWindow)
+        mainWindow = NULL;
+    PostQuitMessage(0);
+    return 0;
+}
+
+static LRESULT onMove(HWND window)
+{
+    // During creation mainWindow is not stored yet, so nothing is read.
+    if (window == mainWindow)
+        storeWindowPosition(mainWindow);
+    return 0;
+}
+
+static LRESULT onSetFocus(HWND window)
+{
+    isActive = 1;
+    repaintTitleBar(window);
+    return 0;
+}
+
+static LRESULT onKillFocus(HWND window, HWND gainingFocus)
+{
+    // Focus moving to our own close button keeps the window looking active.
+    if (gainingFocus != NULL && GetParent(gainingFocus) == window)
+        return 0;
+    isActive = 0;
+    repaintTitleBar(window);
+    return 0;
+}
+
+static LRESULT onPaint(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    paintPanel(window, dc);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+static LRESULT onDrawItem(const DRAWITEMSTRUCT* item)
+{
+    if (item->CtlID == CLOSE_BUTTON_ID)
+        drawCloseButton(item);
+    return 0;
+}
+
+// Only the switch strip is client area; the rest of the face is a caption
+// the system drags. The strip is placed from the stored position.
+static LRESULT onHitTest(LPARAM lParam)
+{
+    POINT point = { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+    RECT strip = switchStripRect;
+    OffsetRect(&strip, screenX, screenY);
+    return PtInRect(&strip, point) ? HTCLIENT : HTCAPTION;
+}
+
+static LRESULT onKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    VisModule* module = (VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (module)
+        PostMessageA(module->parentWindow, message, wParam, lParam);
+    return 0;
+}
+
+static LRESULT onCommand(HWND window, WPARAM wParam)
+{
+    // Posted, so the window goes only after the button's click has returned.
+    if (wParam == MAKEWPARAM(CLOSE_BUTTON_ID, BN_CLICKED))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+static LRESULT onLeftButtonDown(HWND window, LPARAM lParam)
+{
+    if (toggleSwitchAt(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+        displayMode = computeDisplayMode();
+        UpdateWindow(window);
+        buildBarStrip();
+    }
+    return 0;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: return 0;
+    case WM_DESTROY: return onDestroy(window);
+    case WM_MOVE: return onMove(window);
+    case WM_SETFOCUS: return onSetFocus(window);
+    case WM_KILLFOCUS: return onKillFocus(window, (HWND)wParam);
+    case WM_PAINT: return onPaint(window);
+    case WM_ERASEBKGND: return 0;
+    case WM_DRAWITEM: return onDrawItem((const DRAWITEMSTRUCT*)lParam);
+    case WM_NCHITTEST: return onHitTest(lParam);
+    case WM_KEYDOWN:
+    case WM_KEYUP: return onKey(window, message, wParam, lParam);
+    case WM_COMMAND: return onCommand(window, wParam);
+    case WM_LBUTTONDOWN: return onLeftButtonDown(window, lParam);
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
