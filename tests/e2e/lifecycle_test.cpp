@@ -1,0 +1,174 @@
+// The built DLL driven as the player drives it: loading, the one export,
+// whole runs in every display mode, repeated runs in one load.
+#include "pluginrun.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+// Names the DLL exports and the DLLs it imports, read from its PE headers.
+struct PeTables {
+    std::vector<std::string> exports;
+    std::set<std::string> imports;
+};
+
+PeTables readPeTables(const char* path)
+{
+    PeTables tables;
+    HMODULE image = LoadLibraryExA(path, NULL, DONT_RESOLVE_DLL_REFERENCES);
+    if (!image)
+        return tables;
+    const BYTE* base = (const BYTE*)image;
+    const IMAGE_NT_HEADERS* nt =
+        (const IMAGE_NT_HEADERS*)(base + ((const IMAGE_DOS_HEADER*)base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY* dirs = nt->OptionalHeader.DataDirectory;
+
+    const IMAGE_DATA_DIRECTORY& exportDir = dirs[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (exportDir.Size) {
+        const IMAGE_EXPORT_DIRECTORY* exp =
+            (const IMAGE_EXPORT_DIRECTORY*)(base + exportDir.VirtualAddress);
+        const DWORD* names = (const DWORD*)(base + exp->AddressOfNames);
+        for (DWORD i = 0; i < exp->NumberOfNames; i++)
+            tables.exports.push_back((const char*)(base + names[i]));
+        if (exp->NumberOfFunctions != exp->NumberOfNames)
+            tables.exports.push_back("(unnamed ordinal exports)");
+    }
+    const IMAGE_DATA_DIRECTORY& importDir = dirs[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (importDir.Size) {
+        const IMAGE_IMPORT_DESCRIPTOR* imp =
+            (const IMAGE_IMPORT_DESCRIPTOR*)(base + importDir.VirtualAddress);
+        for (; imp->Name; imp++) {
+            std::string name = (const char*)(base + imp->Name);
+            for (char& c : name)
+                c = (char)toupper((unsigned char)c);
+            tables.imports.insert(name);
+        }
+    }
+    FreeLibrary(image);
+    return tables;
+}
+
+TEST(Library, ExportsOnlyTheHeaderAndImportsOnlySystemDlls)
+{
+    PeTables tables = readPeTables(HALDER_BINARY_DIR "/vis_halder.dll");
+    ASSERT_EQ(1u, tables.exports.size());
+    EXPECT_EQ("winampVisGetHeader", tables.exports[0]);
+    const std::set<std::string> system = { "KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "MSVCRT.DLL" };
+    ASSERT_FALSE(tables.imports.empty());
+    for (const std::string& name : tables.imports)
+        EXPECT_TRUE(system.count(name)) << "imports " << name;
+}
+
+class PluginRun : public ::testing::Test {
+protected:
+    PluginCopy copy;
+    LoadedPlugin plugin = {};
+    HWND player = NULL;
+
+    void SetUp() override
+    {
+        char error[256];
+        ASSERT_EQ(LOAD_OK, loadPlugin(copy.dllPath.c_str(), &plugin, error, sizeof(error))) << error;
+        player = createPlayerWindow();
+        attachModule(plugin.module, player, plugin.library, 44100, 2);
+    }
+    void TearDown() override
+    {
+        pumpMessages(NULL);
+        destroyPlayerWindow(player);
+        unloadPlugin(&plugin);
+    }
+
+    // One whole run: init, frames of the built-in signal, quit.
+    RunResult runOnce(long frames)
+    {
+        RunResult result = {};
+        EXPECT_EQ(0, plugin.module->init(plugin.module));
+        EXPECT_NE(nullptr, findPluginWindow());
+        RunLimits limits = { frames, 0, 0 };
+        result = runFrames(plugin.module, &limits, builtinSignal, NULL);
+        plugin.module->quit(plugin.module);
+        pumpMessages(NULL);
+        EXPECT_EQ(nullptr, findPluginWindow()) << "quit leaves the window behind";
+        return result;
+    }
+};
+
+TEST_F(PluginRun, TwoHundredFramesInEachDisplayMode)
+{
+    const struct { int rain, mirror, reverse; } modes[] = {
+        { 0, 0, 0 }, { 1, 0, 0 }, { 0, 1, 0 }, { 1, 1, 1 },
+    };
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(testing::Message() << "rain " << mode.rain << " mirror " << mode.mirror);
+        copy.writeIni(iniText(40, 40, mode.rain, mode.mirror, mode.reverse));
+        RunResult result = runOnce(200);
+        EXPECT_EQ(200, result.frames);
+        EXPECT_EQ(0, result.quitReceived);
+        // quit writes back what it ran with.
+        EXPECT_EQ(iniText(40, 40, mode.rain, mode.mirror, mode.reverse), copy.readIni());
+    }
+}
+
+TEST_F(PluginRun, SecondRunInTheSameLoadDrawsAsTheFirst)
+{
+    copy.writeIni(iniText(60, 60, 0, 1, 0));
+    ASSERT_EQ(0, plugin.module->init(plugin.module));
+    HWND first = findPluginWindow();
+    ASSERT_NE(nullptr, first);
+    std::vector<COLORREF> firstPaint = captureClient(first, 363, 150);
+    plugin.module->quit(plugin.module);
+    pumpMessages(NULL);
+
+    ASSERT_EQ(0, plugin.module->init(plugin.module));
+    HWND second = findPluginWindow();
+    ASSERT_NE(nullptr, second);
+    std::vector<COLORREF> secondPaint = captureClient(second, 363, 150);
+    RunLimits limits = { 50, 0, 0 };
+    EXPECT_EQ(50, runFrames(plugin.module, &limits, builtinSignal, NULL).frames);
+    plugin.module->quit(plugin.module);
+
+    size_t differing = 0;
+    for (size_t i = 0; i < firstPaint.size(); i++)
+        differing += firstPaint[i] != secondPaint[i];
+    EXPECT_EQ(0u, differing) << "pixels that differ between the first paints of two runs";
+}
+
+// Counts how many more regions this process can create: a GDI leak shows as
+// lost headroom, since the handle table is finite.
+size_t gdiHeadroom()
+{
+    std::vector<HRGN> regions;
+    for (;;) {
+        HRGN region = CreateRectRgn(0, 0, 1, 1);
+        if (!region)
+            break;
+        regions.push_back(region);
+    }
+    for (HRGN region : regions)
+        DeleteObject(region);
+    return regions.size();
+}
+
+TEST_F(PluginRun, HundredsOfRunsLoseNoGdiCapacity)
+{
+    copy.writeIni(iniText(80, 80, 1, 1, 0));
+    // Warm up once so lazily created system objects do not count as a leak.
+    runOnce(3);
+    const size_t before = gdiHeadroom();
+    ASSERT_GT(before, 1000u);
+    for (int run = 0; run < 300; run++) {
+        ASSERT_EQ(0, plugin.module->init(plugin.module)) << "run " << run;
+        RunLimits limits = { 2, 0, 0 };
+        runFrames(plugin.module, &limits, builtinSignal, NULL);
+        plugin.module->quit(plugin.module);
+        pumpMessages(NULL);
+    }
+    const size_t after = gdiHeadroom();
+    EXPECT_GE(after + 10, before) << "GDI headroom before " << before << ", after " << after;
+}
+
+} // namespace

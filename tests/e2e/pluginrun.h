@@ -1,0 +1,31 @@
+// End-to-end support: a private copy of the built DLL with its own
+// plugin.ini, loaded through the stand-in's loader as the player loads it.
+#ifndef HALDER_TEST_PLUGINRUN_H
+#define HALDER_TEST_PLUGINRUN_H
+
+#include "standin/host.h"
+#include "standin/loader.h"
+
+#include <string>
+#include <vector>
+
+// A fresh folder holding a copy of vis_halder.dll; removed on destruction.
+struct PluginCopy {
+    std::string folder;
+    std::string dllPath;
+    std::string iniPath;
+    PluginCopy();
+    ~PluginCopy();
+    void writeIni(const std::string& text) const;
+    std::string readIni() const;
+};
+
+// Settings text placing the window at (x, y) with the given switches.
+std::string iniText(int x, int y, int rain, int mirror, int reverse);
+
+// Reads the window's client area back, after the message queue is empty.
+std::vector<COLORREF> captureClient(HWND window, int width, int height);
+
+HWND findPluginWindow();
+
+#endif
