@@ -119,21 +119,24 @@ TEST_F(PluginRun, SecondRunInTheSameLoadDrawsAsTheFirst)
     ASSERT_EQ(0, plugin.module->init(plugin.module));
     HWND first = findPluginWindow();
     ASSERT_NE(nullptr, first);
-    std::vector<COLORREF> firstPaint = captureClient(first, 363, 150);
+    pumpMessages(NULL);
+    Picture firstPaint = captureClient(first);
     plugin.module->quit(plugin.module);
     pumpMessages(NULL);
 
     ASSERT_EQ(0, plugin.module->init(plugin.module));
     HWND second = findPluginWindow();
     ASSERT_NE(nullptr, second);
-    std::vector<COLORREF> secondPaint = captureClient(second, 363, 150);
+    pumpMessages(NULL);
+    Picture secondPaint = captureClient(second);
     RunLimits limits = { 50, 0, 0 };
     EXPECT_EQ(50, runFrames(plugin.module, &limits, builtinSignal, NULL).frames);
     plugin.module->quit(plugin.module);
 
     size_t differing = 0;
-    for (size_t i = 0; i < firstPaint.size(); i++)
-        differing += firstPaint[i] != secondPaint[i];
+    ASSERT_EQ(firstPaint.pixels.size(), secondPaint.pixels.size());
+    for (size_t i = 0; i < firstPaint.pixels.size(); i++)
+        differing += firstPaint.pixels[i] != secondPaint.pixels[i];
     EXPECT_EQ(0u, differing) << "pixels that differ between the first paints of two runs";
 }
 

@@ -56,37 +56,6 @@ std::string iniText(int x, int y, int rain, int mirror, int reverse)
     return text;
 }
 
-std::vector<COLORREF> captureClient(HWND window, int width, int height)
-{
-    pumpMessages(NULL);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof(info));
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down, so row 0 comes first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = NULL;
-    HBITMAP dib = CreateDIBSection(NULL, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    HDC memory = CreateCompatibleDC(NULL);
-    HGDIOBJ held = SelectObject(memory, dib);
-    HDC dc = GetDC(window);
-    BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    ReleaseDC(window, dc);
-    GdiFlush();
-    std::vector<COLORREF> pixels((size_t)width * height);
-    const DWORD* source = (const DWORD*)bits;
-    for (size_t i = 0; i < pixels.size(); i++) {
-        DWORD p = source[i];
-        pixels[i] = RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
-    }
-    SelectObject(memory, held);
-    DeleteDC(memory);
-    DeleteObject(dib);
-    return pixels;
-}
-
 HWND findPluginWindow()
 {
     return FindWindowA("halderVis", NULL);

@@ -5,6 +5,7 @@
 
 #include "standin/host.h"
 #include "standin/loader.h"
+#include "support/pixels.h"
 
 #include <string>
 #include <vector>
@@ -22,9 +23,6 @@ struct PluginCopy {
 
 // Settings text placing the window at (x, y) with the given switches.
 std::string iniText(int x, int y, int rain, int mirror, int reverse);
-
-// Reads the window's client area back, after the message queue is empty.
-std::vector<COLORREF> captureClient(HWND window, int width, int height);
 
 HWND findPluginWindow();
 

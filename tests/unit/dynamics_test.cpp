@@ -10,7 +10,7 @@ struct Expected {
     unsigned level, peak, fall, hold;
 };
 
-typedef int (*Renderer)(VisModule*, HWND);
+
 
 struct ModeCase {
     const char* name;

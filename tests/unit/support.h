@@ -8,6 +8,12 @@
 
 #include <string.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
+typedef int (*Renderer)(VisModule*, HWND);
+
 // Zero state for every mode, as at library load.
 inline void resetBarState()
 {
