@@ -1,0 +1,74 @@
+// The five skin bitmaps, drawn pixel by pixel from code so that the artwork
+// can be regenerated and reviewed like any other source. Portable C++17: the
+// generator runs on the build machine as well as under Windows.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace skinart {
+
+// Indices into the shared 16-colour palette, named by their use.
+enum Ink : uint8_t {
+    Black = 0,
+    DarkTeal = 1,
+    Teal = 2,
+    Cyan = 3,
+    DarkestGrey = 4,
+    DarkGrey = 5,
+    Grey = 6,
+    LightGrey = 7,
+    NearWhite = 8,
+    DarkBrown = 9,
+    Brown = 10,
+    Olive = 11,
+    Gold = 12,
+    Khaki = 13,
+    Yellow = 14,
+    White = 15,
+};
+
+struct Rgb {
+    uint8_t red, green, blue;
+};
+
+// The palette every skin bitmap carries, in index order.
+extern const std::array<Rgb, 16> palette;
+
+// A palette-indexed picture, row 0 at the top.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+
+    Image() = default;
+    Image(int w, int h, uint8_t fill = Black)
+        : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill) {}
+
+    uint8_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // Writes outside the picture are dropped, so shapes may run off an edge.
+    void set(int x, int y, uint8_t ink) {
+        if (x >= 0 && y >= 0 && x < width && y < height)
+            pixels[static_cast<size_t>(y) * width + x] = ink;
+    }
+};
+
+Image makeFace();       // 363 x 150: the panel background
+Image makeTitlebar();   // 372 x 28: both title-bar states and the close-button images
+Image makeMeter();      // 8 x 6: unlit, reflection and lit bar cells
+Image makeIndicator();  // 34 x 48: the three switch labels, off and on
+Image makeScale();      // 12 x 95: one side-scale column per display mode
+
+// The complete .bmp file: 4 bits per pixel, bottom-up, 16-colour palette.
+std::vector<uint8_t> encodeBmp(const Image& image);
+
+// Every skin bitmap by its resource name, in the order the skin loads them.
+struct Artwork {
+    const char* name;
+    Image (*make)();
+};
+extern const std::array<Artwork, 5> artworks;
+
+}  // namespace skinart
