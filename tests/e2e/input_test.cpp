@@ -59,7 +59,7 @@ DWORD WINAPI playUser(void* parameter)
 TEST(RealInput, DragClickSwitchAndCloseAsAUserWould)
 {
     PluginCopy copy;
-    copy.writeIni(iniText(300, 200, 0, 0, 0));
+    copy.writeIni(settingsText(300, 200, 0, 0, 0));
     LoadedPlugin plugin;
     char error[256];
     ASSERT_EQ(LOAD_OK, loadPlugin(copy.dllPath.c_str(), &plugin, error, sizeof(error))) << error;
@@ -84,7 +84,7 @@ TEST(RealInput, DragClickSwitchAndCloseAsAUserWould)
 
     plugin.module->quit(plugin.module);
     pumpMessages(NULL);
-    EXPECT_EQ(iniText(400, 260, 1, 0, 0), copy.readIni());
+    EXPECT_EQ(settingsText(400, 260, 1, 0, 0), copy.readIni());
     destroyPlayerWindow(player);
     unloadPlugin(&plugin);
 }

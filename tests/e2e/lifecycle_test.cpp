@@ -104,18 +104,18 @@ TEST_F(PluginRun, TwoHundredFramesInEachDisplayMode)
     };
     for (const auto& mode : modes) {
         SCOPED_TRACE(testing::Message() << "rain " << mode.rain << " mirror " << mode.mirror);
-        copy.writeIni(iniText(40, 40, mode.rain, mode.mirror, mode.reverse));
+        copy.writeIni(settingsText(40, 40, mode.rain, mode.mirror, mode.reverse));
         RunResult result = runOnce(200);
         EXPECT_EQ(200, result.frames);
         EXPECT_EQ(0, result.quitReceived);
         // quit writes back what it ran with.
-        EXPECT_EQ(iniText(40, 40, mode.rain, mode.mirror, mode.reverse), copy.readIni());
+        EXPECT_EQ(settingsText(40, 40, mode.rain, mode.mirror, mode.reverse), copy.readIni());
     }
 }
 
 TEST_F(PluginRun, SecondRunInTheSameLoadDrawsAsTheFirst)
 {
-    copy.writeIni(iniText(60, 60, 0, 1, 0));
+    copy.writeIni(settingsText(60, 60, 0, 1, 0));
     ASSERT_EQ(0, plugin.module->init(plugin.module));
     HWND first = findPluginWindow();
     ASSERT_NE(nullptr, first);
@@ -158,7 +158,7 @@ size_t gdiHeadroom()
 
 TEST_F(PluginRun, HundredsOfRunsLoseNoGdiCapacity)
 {
-    copy.writeIni(iniText(80, 80, 1, 1, 0));
+    copy.writeIni(settingsText(80, 80, 1, 1, 0));
     // Warm up once so lazily created system objects do not count as a leak.
     runOnce(3);
     const size_t before = gdiHeadroom();

@@ -26,34 +26,12 @@ PluginCopy::~PluginCopy()
 
 void PluginCopy::writeIni(const std::string& text) const
 {
-    FILE* file = fopen(iniPath.c_str(), "wb");
-    if (file) {
-        fwrite(text.data(), 1, text.size(), file);
-        fclose(file);
-    }
+    writeFile(iniPath, text);
 }
 
 std::string PluginCopy::readIni() const
 {
-    std::string text;
-    FILE* file = fopen(iniPath.c_str(), "rb");
-    if (!file)
-        return text;
-    char buffer[512];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, n);
-    fclose(file);
-    return text;
-}
-
-std::string iniText(int x, int y, int rain, int mirror, int reverse)
-{
-    char text[256];
-    snprintf(text, sizeof(text),
-             "[TOLVA]\r\nScreen_x=%d\r\nScreen_y=%d\r\nIsRain=%d\r\nIsMirror=%d\r\nIsReverse=%d\r\n",
-             x, y, rain, mirror, reverse);
-    return text;
+    return readFile(iniPath);
 }
 
 HWND findPluginWindow()

@@ -5,6 +5,7 @@
 
 #include "standin/host.h"
 #include "standin/loader.h"
+#include "support/files.h"
 #include "support/pixels.h"
 
 #include <string>
@@ -20,9 +21,6 @@ struct PluginCopy {
     void writeIni(const std::string& text) const;
     std::string readIni() const;
 };
-
-// Settings text placing the window at (x, y) with the given switches.
-std::string iniText(int x, int y, int rain, int mirror, int reverse);
 
 HWND findPluginWindow();
 

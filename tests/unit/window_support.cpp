@@ -10,33 +10,12 @@ std::string settingsFile()
 
 void writeSettings(const std::string& text)
 {
-    FILE* file = fopen(settingsFile().c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    fwrite(text.data(), 1, text.size(), file);
-    fclose(file);
+    ASSERT_TRUE(writeFile(settingsFile(), text));
 }
 
 std::string readSettings()
 {
-    std::string text;
-    FILE* file = fopen(settingsFile().c_str(), "rb");
-    if (!file)
-        return text;
-    char buffer[512];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, n);
-    fclose(file);
-    return text;
-}
-
-std::string settingsText(int x, int y, int rain, int mirror, int reverse)
-{
-    char text[200];
-    snprintf(text, sizeof(text),
-             "[TOLVA]\r\nScreen_x=%d\r\nScreen_y=%d\r\nIsRain=%d\r\nIsMirror=%d\r\nIsReverse=%d\r\n",
-             x, y, rain, mirror, reverse);
-    return text;
+    return readFile(settingsFile());
 }
 
 static LRESULT CALLBACK playerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

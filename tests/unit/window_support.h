@@ -7,6 +7,7 @@
 #include "support.h"
 
 #include "settings/settings.h"
+#include "support/files.h"
 #include "support/pixels.h"
 #include "window/layout.h"
 #include "window/skin.h"
@@ -20,7 +21,6 @@
 std::string settingsFile();
 void writeSettings(const std::string& text);
 std::string readSettings();
-std::string settingsText(int x, int y, int rain, int mirror, int reverse);
 
 class WindowRun : public ::testing::Test {
 protected:
