@@ -79,67 +79,61 @@ void updateDropBar(BarState* bar, unsigned v, unsigned step)
     bar->level = (uint16_t)level;
 }
 
-static BarState loadBar(const uint16_t* level, const uint16_t* peak, const uint16_t* fall,
-                        const uint16_t* hold, int i)
-{
-    BarState bar = { level[i], peak[i], fall ? fall[i] : (uint16_t)0, hold[i] };
-    return bar;
-}
+// Everything that sets one mode's renderer apart from the others.
+struct ModeRenderer {
+    uint16_t* level;
+    uint16_t* peak;
+    uint16_t* fall;     // null in the peak-marker modes
+    uint16_t* hold;
+    unsigned step;
+    void (*update)(BarState* bar, unsigned v, unsigned step);
+    void (*draw)(int i, const BarState* bar);
+};
 
-static void storeBar(const BarState* bar, uint16_t* level, uint16_t* peak, uint16_t* fall,
-                     uint16_t* hold, int i)
+static const ModeRenderer kNormalRenderer = {
+    normalLevel, normalPeak, NULL, normalHold, STEP_NARROW, updatePeakBar, drawNormalBar };
+static const ModeRenderer kRainRenderer = {
+    rainLevel, rainPeak, rainFall, rainHold, STEP_NARROW, updateDropBar, drawRainBar };
+static const ModeRenderer kMirrorRenderer = {
+    mirrorLevel, mirrorPeak, NULL, mirrorHold, STEP_WIDE, updatePeakBar, drawMirrorBar };
+static const ModeRenderer kRainMirrorRenderer = {
+    rainMirrorLevel, rainMirrorPeak, rainMirrorFall, rainMirrorHold, STEP_WIDE, updateDropBar,
+    drawRainMirrorBar };
+
+// Advances, stores and draws every bar in order, then shows the frame.
+static int renderBars(const ModeRenderer* mode, const VisModule* module, HWND window)
 {
-    level[i] = bar->level;
-    peak[i] = bar->peak;
-    if (fall)
-        fall[i] = bar->fall;
-    hold[i] = bar->hold;
+    for (int i = 0; i < BAR_COUNT; i++) {
+        BarState bar = { mode->level[i], mode->peak[i], mode->fall ? mode->fall[i] : (uint16_t)0,
+                         mode->hold[i] };
+        mode->update(&bar, foldBar(module, i), mode->step);
+        mode->level[i] = bar.level;
+        mode->peak[i] = bar.peak;
+        if (mode->fall)
+            mode->fall[i] = bar.fall;
+        mode->hold[i] = bar.hold;
+        mode->draw(i, &bar);
+    }
+    showFrame(window);
+    return 0;
 }
 
 int renderNormal(VisModule* module, HWND window)
 {
-    for (int i = 0; i < BAR_COUNT; i++) {
-        BarState bar = loadBar(normalLevel, normalPeak, NULL, normalHold, i);
-        updatePeakBar(&bar, foldBar(module, i), STEP_NARROW);
-        storeBar(&bar, normalLevel, normalPeak, NULL, normalHold, i);
-        drawNormalBar(i, &bar);
-    }
-    showFrame(window);
-    return 0;
+    return renderBars(&kNormalRenderer, module, window);
 }
 
 int renderRain(VisModule* module, HWND window)
 {
-    for (int i = 0; i < BAR_COUNT; i++) {
-        BarState bar = loadBar(rainLevel, rainPeak, rainFall, rainHold, i);
-        updateDropBar(&bar, foldBar(module, i), STEP_NARROW);
-        storeBar(&bar, rainLevel, rainPeak, rainFall, rainHold, i);
-        drawRainBar(i, &bar);
-    }
-    showFrame(window);
-    return 0;
+    return renderBars(&kRainRenderer, module, window);
 }
 
 int renderMirror(VisModule* module, HWND window)
 {
-    for (int i = 0; i < BAR_COUNT; i++) {
-        BarState bar = loadBar(mirrorLevel, mirrorPeak, NULL, mirrorHold, i);
-        updatePeakBar(&bar, foldBar(module, i), STEP_WIDE);
-        storeBar(&bar, mirrorLevel, mirrorPeak, NULL, mirrorHold, i);
-        drawMirrorBar(i, &bar);
-    }
-    showFrame(window);
-    return 0;
+    return renderBars(&kMirrorRenderer, module, window);
 }
 
 int renderRainMirror(VisModule* module, HWND window)
 {
-    for (int i = 0; i < BAR_COUNT; i++) {
-        BarState bar = loadBar(rainMirrorLevel, rainMirrorPeak, rainMirrorFall, rainMirrorHold, i);
-        updateDropBar(&bar, foldBar(module, i), STEP_WIDE);
-        storeBar(&bar, rainMirrorLevel, rainMirrorPeak, rainMirrorFall, rainMirrorHold, i);
-        drawRainMirrorBar(i, &bar);
-    }
-    showFrame(window);
-    return 0;
+    return renderBars(&kRainMirrorRenderer, module, window);
 }
