@@ -75,14 +75,22 @@ ensure_wineprefix() {
 
 # A persistent wineserver plus one finished wine process, so that each test
 # starts at once and no helper keeps the test runner's pipes open.
+# A server already running for the prefix is used as it is, and left running.
 start_wineserver() {
-  wineserver -p >/dev/null 2>&1 </dev/null
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  if wineserver -p >/dev/null 2>&1 </dev/null; then
+    STARTED_WINESERVER=1
+  fi
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Stops only what this script started.
 stop_wineserver() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  if [ -n "${STARTED_WINESERVER:-}" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+  fi
 }
 
 configure_and_build() {

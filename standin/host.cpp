@@ -46,36 +46,92 @@ int pumpMessages(int* exitCode)
     return 0;
 }
 
-RunResult runFrames(VisModule* module, const RunLimits* limits, SpectrumSource source,
-                    void* context)
+double clockMs(void)
+{
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
+}
+
+// Sleeps until the time has passed or a message arrives for this thread.
+static void waitForMessagesOrTime(double milliseconds)
+{
+    const DWORD timeout = (DWORD)ceil(milliseconds);
+    MsgWaitForMultipleObjects(0, NULL, FALSE, timeout, QS_ALLINPUT);
+}
+
+// A plug-in asking for no pause still moves the audio on in offline runs.
+static int frameStepMs(const VisModule* module)
+{
+    return module->delayMs > 0 ? module->delayMs : 1;
+}
+
+RunResult runPlayback(VisModule* module, const Playback* playback)
 {
     RunResult result = { 0, 0, 0 };
-    const DWORD start = GetTickCount();
-    DWORD nextFrame = start;
+    const RunLimits* limits = &playback->limits;
+    const double start = clockMs();
+    double nextFrame = start;
     for (;;) {
         if (pumpMessages(&result.exitCode)) {
             result.quitReceived = 1;
             break;
         }
-        const DWORD now = GetTickCount();
+        const double now = clockMs();
         if (limits->frames > 0 && result.frames >= limits->frames)
             break;
-        if (limits->milliseconds > 0 && (long)(now - start) >= limits->milliseconds)
+        if (limits->milliseconds > 0 && now - start >= (double)limits->milliseconds)
             break;
-        if (limits->realTime && (long)(nextFrame - now) > 0) {
-            MsgWaitForMultipleObjects(0, NULL, FALSE, nextFrame - now, QS_ALLINPUT);
+        if (limits->realTime && nextFrame > now) {
+            waitForMessagesOrTime(nextFrame - now);
             continue;
         }
-        source(context, result.frames, module);
+        const double position = limits->realTime ? now - start
+                                                 : (double)result.frames * frameStepMs(module);
+        if (!playback->source(playback->sourceContext, result.frames, position, module))
+            break;
         module->render(module);
         result.frames++;
-        nextFrame += (DWORD)module->delayMs;
+        if (playback->observer) {
+            if (pumpMessages(&result.exitCode)) {
+                result.quitReceived = 1;
+                break;
+            }
+            if (!playback->observer(playback->observerContext, result.frames - 1, module))
+                break;
+        }
+        nextFrame += module->delayMs;
         // After a stall (a drag holds this thread) carry on from now rather
-        // than rendering the missed frames in a burst.
-        if ((long)(now - nextFrame) > 10 * module->delayMs)
+        // than rendering the missed frames in a burst; the audio position
+        // follows the clock regardless, as a playing song would.
+        if (now - nextFrame > 10.0 * module->delayMs)
             nextFrame = now;
     }
     return result;
+}
+
+struct SpectrumSourceAdapter {
+    SpectrumSource source;
+    void* context;
+};
+
+static int adaptSpectrumSource(void* context, long frame, double positionMs, VisModule* module)
+{
+    (void)positionMs;
+    const SpectrumSourceAdapter* adapter = (const SpectrumSourceAdapter*)context;
+    adapter->source(adapter->context, frame, module);
+    return 1;
+}
+
+RunResult runFrames(VisModule* module, const RunLimits* limits, SpectrumSource source,
+                    void* context)
+{
+    SpectrumSourceAdapter adapter = { source, context };
+    Playback playback = { *limits, adaptSpectrumSource, &adapter, NULL, NULL };
+    return runPlayback(module, &playback);
 }
 
 void builtinSignal(void* context, long frame, VisModule* module)

@@ -31,6 +31,31 @@ int pumpMessages(int* exitCode);
 RunResult runFrames(VisModule* module, const RunLimits* limits, SpectrumSource source,
                     void* context);
 
+// Fills the spectrum for a frame that shows the audio at positionMs from
+// the start; returns 0 when the input has ended, which ends the run before
+// that frame is rendered.
+typedef int (*FrameSource)(void* context, long frame, double positionMs, VisModule* module);
+
+// Called after each render once the message queue is empty, so the window
+// shows the frame; returns 0 to end the run (e.g. a capture failed).
+typedef int (*FrameObserver)(void* context, long frame, VisModule* module);
+
+struct Playback {
+    RunLimits limits;           // milliseconds counts wall-clock time, as in runFrames
+    FrameSource source;
+    void* sourceContext;
+    FrameObserver observer;     // null when nobody watches the frames
+    void* observerContext;
+};
+
+// runFrames with audio positions: in real time the position is the time
+// since the start, as a playing song's would be; otherwise it advances by
+// delayMs per frame.
+RunResult runPlayback(VisModule* module, const Playback* playback);
+
+// Milliseconds on a high-resolution clock with an arbitrary origin.
+double clockMs(void);
+
 // The built-in signal: deterministic, moving, and reaching every bar.
 void builtinSignal(void* context, long frame, VisModule* module);
 

@@ -1,50 +1,300 @@
 // The player stand-in: loads a visualization plug-in as the player does and
-// drives it frame by frame.
+// drives it frame by frame with the spectrum of a WAV file, of raw PCM on
+// standard input, or of the built-in signal.
+#include "standin/bench.h"
+#include "standin/capture.h"
 #include "standin/host.h"
 #include "standin/loader.h"
+#include "standin/spectrum.h"
+#include "standin/wav.h"
 
+#include <fcntl.h>
+#include <io.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-enum { EXIT_USAGE = 2, EXIT_INIT_FAILED = 6 };
+enum {
+    EXIT_USAGE = 2,
+    EXIT_INIT_FAILED = 6,
+    EXIT_BAD_INPUT = 7,     // the audio could not be read
+    EXIT_WINDOW_FAILED = 8  // capture or benchmark could not use the plug-in's window
+};
+
+enum {
+    DEFAULT_BUILTIN_MS = 5000,  // the built-in signal never ends by itself
+    DEFAULT_BENCH_FRAMES = 5000,
+    PROGRESS_MIN_FRAMES = 400   // ten seconds of frames at the usual 25 ms
+};
 
 struct Options {
     const char* pluginPath;
+    const char* audioPath;  // a WAV file, or null
+    int raw;                // read raw 16-bit PCM from standard input
+    long rawRate;
+    long rawChannels;
     long frames;
     double seconds;
     int offline;
     int about;
+    int bench;
+    const char* captureDirectory;
 };
 
 static void printUsage(void)
 {
     fprintf(stderr,
-            "usage: standin PLUGIN.dll [--frames N] [--seconds S] [--offline] [--about]\n"
-            "  Loads PLUGIN.dll, takes its module 0 and renders the built-in signal\n"
-            "  every delayMs until N frames, S seconds or the window is closed.\n"
-            "  --offline renders as fast as possible; --about shows the About box.\n");
+            "usage: standin PLUGIN.dll [AUDIO.wav | --raw RATE CHANNELS] [--frames N]\n"
+            "               [--seconds S] [--offline] [--capture DIR] [--bench] [--about]\n"
+            "  Loads PLUGIN.dll, takes its module 0 and renders a frame every delayMs\n"
+            "  with the spectrum of the audio at that moment, until the audio ends,\n"
+            "  N frames or S seconds of audio have been shown, or the window is closed.\n"
+            "  AUDIO.wav       8/16/24/32-bit PCM or 32-bit float WAV, mono or stereo\n"
+            "  --raw R C       signed 16-bit little-endian PCM on standard input,\n"
+            "                  R frames a second, C (1 or 2) channels interleaved\n"
+            "                  (no audio: a built-in signal, 5 seconds unless limited)\n"
+            "  --offline       as fast as possible; the audio advances delayMs a frame\n"
+            "  --capture DIR   save the plug-in's window after each frame as\n"
+            "                  DIR/frame_00000.png, frame_00001.png, ...\n"
+            "  --bench         time render (on the built-in signal), a switch press, a\n"
+            "                  repaint and a bare copy over N frames (5000 unless given)\n"
+            "                  and print the figures\n"
+            "  --about         show the plug-in's About box first\n");
+}
+
+// Whole-string numbers only, so "--frames 10x" is a usage error, not 10.
+static int parseLong(const char* text, long* value)
+{
+    char* end = NULL;
+    *value = strtol(text, &end, 10);
+    return end != text && *end == '\0';
+}
+
+static int parseDouble(const char* text, double* value)
+{
+    char* end = NULL;
+    *value = strtod(text, &end);
+    return end != text && *end == '\0' && isfinite(*value);
+}
+
+static int parseOption(int argc, char** argv, int* i, Options* options)
+{
+    const char* arg = argv[*i];
+    const int left = argc - *i - 1;
+    if (strcmp(arg, "--frames") == 0 && left >= 1)
+        return parseLong(argv[++*i], &options->frames) && options->frames >= 0;
+    if (strcmp(arg, "--seconds") == 0 && left >= 1)
+        return parseDouble(argv[++*i], &options->seconds) && options->seconds >= 0;
+    if (strcmp(arg, "--raw") == 0 && left >= 2) {
+        options->raw = 1;
+        return parseLong(argv[++*i], &options->rawRate) && parseLong(argv[++*i], &options->rawChannels);
+    }
+    if (strcmp(arg, "--capture") == 0 && left >= 1) {
+        options->captureDirectory = argv[++*i];
+        return 1;
+    }
+    if (strcmp(arg, "--offline") == 0) {
+        options->offline = 1;
+        return 1;
+    }
+    if (strcmp(arg, "--about") == 0) {
+        options->about = 1;
+        return 1;
+    }
+    if (strcmp(arg, "--bench") == 0) {
+        options->bench = 1;
+        return 1;
+    }
+    if (arg[0] == '-')
+        return 0;
+    if (!options->pluginPath)
+        options->pluginPath = arg;
+    else if (!options->audioPath)
+        options->audioPath = arg;
+    else
+        return 0;
+    return 1;
 }
 
 static int parseOptions(int argc, char** argv, Options* options)
 {
     memset(options, 0, sizeof(*options));
     for (int i = 1; i < argc; i++) {
-        const char* arg = argv[i];
-        if (strcmp(arg, "--frames") == 0 && i + 1 < argc)
-            options->frames = strtol(argv[++i], NULL, 10);
-        else if (strcmp(arg, "--seconds") == 0 && i + 1 < argc)
-            options->seconds = strtod(argv[++i], NULL);
-        else if (strcmp(arg, "--offline") == 0)
-            options->offline = 1;
-        else if (strcmp(arg, "--about") == 0)
-            options->about = 1;
-        else if (arg[0] != '-' && !options->pluginPath)
-            options->pluginPath = arg;
-        else
+        if (!parseOption(argc, argv, &i, options))
             return 0;
     }
-    return options->pluginPath != NULL && options->frames >= 0 && options->seconds >= 0;
+    return options->pluginPath != NULL && !(options->raw && options->audioPath);
+}
+
+// Everything the audio frame source needs; large, so it lives in static storage.
+struct AudioSource {
+    AudioData audio;
+    SpectrumAnalyser analyser;
+    double durationMs;
+};
+
+static AudioSource audioSource;
+
+static int readInput(const Options* options, AudioData* audio)
+{
+    char reason[256];
+    if (options->raw) {
+        // Text mode would end the stream at the first 0x1A byte and drop
+        // every carriage return.
+        _setmode(_fileno(stdin), _O_BINARY);
+        if (readRawPcm16(stdin, (int)options->rawRate, (int)options->rawChannels, audio, reason,
+                         sizeof(reason)))
+            return 1;
+        fprintf(stderr, "standin: standard input: %s\n", reason);
+        return 0;
+    }
+    if (readWavFile(options->audioPath, audio, reason, sizeof(reason)))
+        return 1;
+    fprintf(stderr, "standin: %s: %s\n", options->audioPath, reason);
+    return 0;
+}
+
+static int audioFrameSource(void* context, long frame, double positionMs, VisModule* module)
+{
+    (void)frame;
+    AudioSource* source = (AudioSource*)context;
+    if (positionMs > source->durationMs)
+        return 0;
+    const AudioData* audio = &source->audio;
+    const int64_t endFrame = (int64_t)llround(positionMs * audio->sampleRate / 1000.0);
+    analyseAudio(&source->analyser, audio, endFrame, module->spectrumData);
+    module->channelCount = audio->channels;
+    return 1;
+}
+
+static int builtinFrameSource(void* context, long frame, double positionMs, VisModule* module)
+{
+    (void)positionMs;
+    builtinSignal(context, frame, module);
+    return 1;
+}
+
+// One line on stderr, rewritten in place a few times a second.
+struct Progress {
+    long totalFrames;
+    double startMs;
+    double lastPrintMs;
+};
+
+static void showProgress(Progress* progress, long frame)
+{
+    const double now = clockMs();
+    const long done = frame + 1;
+    if (now - progress->lastPrintMs < 250.0 && done < progress->totalFrames)
+        return;
+    progress->lastPrintMs = now;
+    fprintf(stderr, "\rframe %ld of %ld (%3ld%%), %.1f s", done, progress->totalFrames,
+            done * 100 / progress->totalFrames, (now - progress->startMs) / 1000.0);
+}
+
+struct FrameWatch {
+    FrameCapture* capture;  // null unless --capture
+    Progress* progress;     // null for short runs
+    int captureFailed;
+};
+
+static int watchFrame(void* context, long frame, VisModule* module)
+{
+    (void)module;
+    FrameWatch* watch = (FrameWatch*)context;
+    if (watch->capture) {
+        char error[MAX_PATH + 64];
+        if (!captureFrame(watch->capture, frame, error, sizeof(error))) {
+            fprintf(stderr, "%sstandin: %s\n", watch->progress ? "\n" : "", error);
+            watch->captureFailed = 1;
+            return 0;
+        }
+    }
+    if (watch->progress)
+        showProgress(watch->progress, frame);
+    return 1;
+}
+
+// How many frames the run will most likely take, for the progress line:
+// the first of the frame limit, the time limit and the end of the audio.
+static long expectedFrames(const RunLimits* limits, const AudioData* audio, int delayMs)
+{
+    const int step = delayMs > 0 ? delayMs : 1;
+    long expected = limits->frames;
+    if (limits->milliseconds > 0) {
+        const long byTime = limits->milliseconds / step;
+        expected = expected > 0 && expected < byTime ? expected : byTime;
+    }
+    if (audio) {
+        const long byAudio = (long)(audioDurationMs(audio) / step) + 1;
+        expected = expected > 0 && expected < byAudio ? expected : byAudio;
+    }
+    return expected;
+}
+
+// --seconds counts audio time. In real time that is the clock; offline the
+// audio moves delayMs a frame, so it becomes a frame limit.
+static RunLimits chooseLimits(const Options* options, int hasAudio, int delayMs)
+{
+    RunLimits limits = { options->frames, 0, !options->offline };
+    long milliseconds = (long)(options->seconds * 1000.0);
+    if (milliseconds == 0 && limits.frames == 0 && !hasAudio)
+        milliseconds = DEFAULT_BUILTIN_MS;
+    if (options->offline && milliseconds > 0) {
+        const long byTime = milliseconds / (delayMs > 0 ? delayMs : 1);
+        limits.frames = limits.frames > 0 && limits.frames < byTime ? limits.frames : byTime;
+    } else {
+        limits.milliseconds = milliseconds;
+    }
+    return limits;
+}
+
+static int runVisualization(const Options* options, VisModule* module, int hasAudio)
+{
+    RunLimits limits = chooseLimits(options, hasAudio, module->delayMs);
+    Progress progress = { 0, clockMs(), 0.0 };
+    progress.totalFrames = expectedFrames(&limits, hasAudio ? &audioSource.audio : NULL,
+                                          module->delayMs);
+    static FrameCapture capture;
+    FrameWatch watch = { NULL, NULL, 0 };
+    if (options->captureDirectory) {
+        char error[MAX_PATH + 64];
+        if (!openCapture(&capture, options->captureDirectory, error, sizeof(error))) {
+            fprintf(stderr, "standin: %s\n", error);
+            return EXIT_WINDOW_FAILED;
+        }
+        watch.capture = &capture;
+    }
+    if (progress.totalFrames >= PROGRESS_MIN_FRAMES)
+        watch.progress = &progress;
+
+    Playback playback = { limits, builtinFrameSource, NULL, NULL, NULL };
+    if (hasAudio) {
+        playback.source = audioFrameSource;
+        playback.sourceContext = &audioSource;
+    }
+    // Without a watcher the loop stays as lean as the player's own.
+    if (watch.capture || watch.progress) {
+        playback.observer = watchFrame;
+        playback.observerContext = &watch;
+    }
+    RunResult result = runPlayback(module, &playback);
+    if (watch.progress)
+        fputc('\n', stderr);
+    printf("rendered %ld frames%s\n", result.frames, result.quitReceived ? " (window closed)" : "");
+    return watch.captureFailed ? EXIT_WINDOW_FAILED : 0;
+}
+
+static int runBench(const Options* options, VisModule* module)
+{
+    HWND window = findThreadWindow(PLUGIN_WINDOW_CLASS);
+    if (!window) {
+        fprintf(stderr, "standin: no '%s' window to time\n", PLUGIN_WINDOW_CLASS);
+        return EXIT_WINDOW_FAILED;
+    }
+    const int frames = options->frames > 0 ? (int)options->frames : DEFAULT_BENCH_FRAMES;
+    return runBenchmark(module, window, frames, stdout) == 0 ? 0 : EXIT_WINDOW_FAILED;
 }
 
 int main(int argc, char** argv)
@@ -55,39 +305,46 @@ int main(int argc, char** argv)
         return EXIT_USAGE;
     }
 
+    const int hasAudio = (options.audioPath || options.raw) && !options.bench;
+    if (hasAudio) {
+        if (!readInput(&options, &audioSource.audio))
+            return EXIT_BAD_INPUT;
+        initSpectrumAnalyser(&audioSource.analyser);
+        audioSource.durationMs = audioDurationMs(&audioSource.audio);
+    }
+
     LoadedPlugin plugin;
     char error[512];
     int loaded = loadPlugin(options.pluginPath, &plugin, error, sizeof(error));
     if (loaded != LOAD_OK) {
         fprintf(stderr, "standin: %s\n", error);
+        freeAudio(&audioSource.audio);
         return loaded;
     }
 
     HWND player = createPlayerWindow();
     VisModule* module = plugin.module;
-    attachModule(module, player, plugin.library, 44100, 2);
+    if (hasAudio)
+        attachModule(module, player, plugin.library, audioSource.audio.sampleRate,
+                     audioSource.audio.channels);
+    else
+        attachModule(module, player, plugin.library, 44100, 2);
     printf("%s: %s\n", plugin.header->description, module->description);
 
     if (options.about)
         module->config(module);
 
+    int exitCode = EXIT_INIT_FAILED;
     if (module->init(module) != 0) {
         fprintf(stderr, "standin: the plug-in's init failed\n");
-        destroyPlayerWindow(player);
-        unloadPlugin(&plugin);
-        return EXIT_INIT_FAILED;
+    } else {
+        exitCode = options.bench ? runBench(&options, module)
+                                 : runVisualization(&options, module, hasAudio);
+        module->quit(module);
+        pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
     }
-
-    RunLimits limits = { options.frames, (long)(options.seconds * 1000.0), !options.offline };
-    if (limits.frames == 0 && limits.milliseconds == 0)
-        limits.milliseconds = 5000;
-    RunResult result = runFrames(module, &limits, builtinSignal, NULL);
-    module->quit(module);
-    pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
-
-    printf("rendered %ld frames%s\n", result.frames,
-           result.quitReceived ? " (window closed)" : "");
     destroyPlayerWindow(player);
     unloadPlugin(&plugin);
-    return 0;
+    freeAudio(&audioSource.audio);
+    return exitCode;
 }

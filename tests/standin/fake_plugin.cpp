@@ -1,0 +1,75 @@
+// Tiny plug-ins for the stand-in's tests, one per compile definition:
+// FAKE_NO_MODULE has no module 0, FAKE_INIT_FAILS fails its init, and
+// FAKE_RECORDER writes one line per frame to the file named by the
+// STANDIN_RECORD environment variable:
+//   channelCount loudestBin0 itsLevel0 loudestBin1 itsLevel1
+#include "plugin/vis.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+static FILE* record;
+
+static void VIS_CALL fakeConfig(VisModule*) {}
+
+static int VIS_CALL fakeInit(VisModule*)
+{
+#ifdef FAKE_INIT_FAILS
+    return 1;
+#else
+    const char* path = getenv("STANDIN_RECORD");
+    record = path ? fopen(path, "w") : NULL;
+    return 0;
+#endif
+}
+
+static int loudestBin(const unsigned char* bins)
+{
+    int best = 0;
+    for (int k = 1; k < VIS_SPECTRUM_BINS; k++) {
+        if (bins[k] > bins[best])
+            best = k;
+    }
+    return best;
+}
+
+static int VIS_CALL fakeRender(VisModule* module)
+{
+    if (record) {
+        const int left = loudestBin(module->spectrumData[0]);
+        const int right = loudestBin(module->spectrumData[1]);
+        fprintf(record, "%d %d %d %d %d\n", module->channelCount, left,
+                module->spectrumData[0][left], right, module->spectrumData[1][right]);
+    }
+    return 0;
+}
+
+static void VIS_CALL fakeQuit(VisModule*)
+{
+    if (record)
+        fclose(record);
+    record = NULL;
+}
+
+static VisModule fakeModule = {
+    "FAKE", NULL, NULL, 0, 0, 25, 25, 2, 0, {{0}}, {{0}},
+    fakeConfig, fakeInit, fakeRender, fakeQuit, NULL,
+};
+
+#ifdef FAKE_NO_MODULE
+static const int hasModule = 0;
+#else
+static const int hasModule = 1;
+#endif
+
+static VisModule* VIS_CALL fakeGetModule(int index)
+{
+    return index == 0 && hasModule ? &fakeModule : NULL;
+}
+
+static VisHeader fakeHeader = { VIS_HEADER_VERSION, "fake plug-in", fakeGetModule };
+
+extern "C" __declspec(dllexport) VisHeader* VIS_CALL winampVisGetHeader(void)
+{
+    return &fakeHeader;
+}

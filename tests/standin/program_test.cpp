@@ -1,0 +1,330 @@
+// The built standin.exe as a user runs it: exit codes and messages for each
+// failure, the spectrum it hands a plug-in from a file or a pipe, and the
+// frames it captures. Also the version resource the built DLL carries.
+#include "wav_bytes.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <set>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+
+namespace {
+
+const std::string kTestDir = STANDIN_TEST_DIR;
+const std::string kStandin = std::string(HALDER_BINARY_DIR) + "/standin.exe";
+
+struct ProcessRun {
+    DWORD exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string scratch(const std::string& name)
+{
+    return kTestDir + "/" + name;
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeBytes(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+}
+
+HANDLE openInheritable(const std::string& path, bool forWriting)
+{
+    SECURITY_ATTRIBUTES security = { sizeof(security), NULL, TRUE };
+    return CreateFileA(path.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, &security,
+                       forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+// Runs standin.exe with args, standard input from stdinPath (empty when
+// none), and collects its exit code and both output streams.
+ProcessRun runStandin(const std::string& args, const std::string& stdinPath = "")
+{
+    const std::string input = stdinPath.empty() ? scratch("empty.in") : stdinPath;
+    if (stdinPath.empty())
+        writeBytes(input, {});
+    HANDLE in = openInheritable(input, false);
+    HANDLE out = openInheritable(scratch("run.out"), true);
+    HANDLE err = openInheritable(scratch("run.err"), true);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    std::string commandLine = "\"" + kStandin + "\" " + args;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    PROCESS_INFORMATION process;
+    ProcessRun run = { 0xFFFFFFFF, "", "" };
+    if (CreateProcessA(NULL, buffer.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 120000);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(in);
+    CloseHandle(out);
+    CloseHandle(err);
+    run.out = readText(scratch("run.out"));
+    run.err = readText(scratch("run.err"));
+    return run;
+}
+
+int lineCount(const std::string& text)
+{
+    return (int)std::count(text.begin(), text.end(), '\n');
+}
+
+TEST(StandinProgram, EachLoadFailureHasItsExitCodeAndOneLine)
+{
+    struct Case {
+        std::string args;
+        DWORD exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        { scratch("no-such-plugin.dll"), 3, "cannot load plug-in" },
+        { "kernel32.dll", 4, "exports no winampVisGetHeader" },
+        { scratch("fake_no_module.dll"), 5, "no visualization module 0" },
+        { scratch("fake_init_fails.dll") + " --frames 1", 6, "init failed" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        ProcessRun run = runStandin(c.args);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_NE(std::string::npos, run.err.find(c.message)) << run.err;
+        EXPECT_EQ(1, lineCount(run.err)) << run.err;
+    }
+}
+
+TEST(StandinProgram, BadCommandLinesGetUsage)
+{
+    for (const char* args : { "", "x.dll --frames 10x", "x.dll --raw 44100", "x.dll a.wav b.wav",
+                              "x.dll a.wav --raw 44100 2", "x.dll --seconds -1" }) {
+        SCOPED_TRACE(args);
+        ProcessRun run = runStandin(args);
+        EXPECT_EQ(2u, run.exitCode);
+        EXPECT_NE(std::string::npos, run.err.find("usage:"));
+    }
+}
+
+TEST(StandinProgram, UnreadableAudioIsRefusedBeforeThePluginLoads)
+{
+    const double hz[] = { 1000.0 };
+    Bytes truncated = wavFile(fmtBody({ 1, 1, 8000, 16, 0 }), sinePcm16(8000, 1, 800, hz, 0.5));
+    truncated.resize(truncated.size() / 2);
+    writeBytes(scratch("truncated.wav"), truncated);
+    writeBytes(scratch("three.wav"), wavFile(fmtBody({ 1, 3, 8000, 16, 0 }), Bytes(60, 0)));
+
+    const std::string plugin = scratch("fake_recorder.dll") + " ";
+    struct Case {
+        std::string args;
+        const char* message;
+    };
+    const Case cases[] = {
+        { plugin + scratch("no-such.wav"), "no-such.wav: cannot open" },
+        { plugin + scratch("truncated.wav"), "truncated.wav: truncated" },
+        { plugin + scratch("three.wav"), "3 channels" },
+        { plugin + "--raw 44100 2", "standard input: no audio" },
+        { plugin + "--raw 44100 3", "3 channels" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        ProcessRun run = runStandin(c.args);
+        EXPECT_EQ(7u, run.exitCode);
+        EXPECT_NE(std::string::npos, run.err.find(c.message)) << run.err;
+        EXPECT_EQ(1, lineCount(run.err)) << run.err;
+        EXPECT_EQ("", run.out) << "the plug-in was loaded";
+    }
+}
+
+struct Frame {
+    int channels;
+    int loudest[2];
+    int level[2];
+};
+
+// Runs the recording fake plug-in and reads back what each render was given.
+std::vector<Frame> recordFrames(const std::string& args, const std::string& stdinPath = "")
+{
+    const std::string recordPath = scratch("record.txt");
+    DeleteFileA(recordPath.c_str());
+    SetEnvironmentVariableA("STANDIN_RECORD", recordPath.c_str());
+    ProcessRun run = runStandin(scratch("fake_recorder.dll") + " " + args, stdinPath);
+    SetEnvironmentVariableA("STANDIN_RECORD", NULL);
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+
+    std::vector<Frame> frames;
+    std::istringstream lines(readText(recordPath));
+    Frame f;
+    while (lines >> f.channels >> f.loudest[0] >> f.level[0] >> f.loudest[1] >> f.level[1])
+        frames.push_back(f);
+    return frames;
+}
+
+// Half a second at 44.1 kHz: bin 40's centre on the left, bin 200's on the right.
+Bytes twoTonePcm()
+{
+    const double hz[] = { 40 * 44100.0 / 1152, 200 * 44100.0 / 1152 };
+    return sinePcm16(44100, 2, 22050, hz, 0.7);
+}
+
+void expectTwoTones(const std::vector<Frame>& frames)
+{
+    // 500 ms in 25 ms steps, both ends included.
+    ASSERT_EQ(21u, frames.size());
+    EXPECT_EQ(0, frames[0].level[0]) << "nothing has played at position 0";
+    for (size_t i = 2; i < frames.size(); i++) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(2, frames[i].channels);
+        EXPECT_EQ(40, frames[i].loudest[0]);
+        EXPECT_EQ(200, frames[i].loudest[1]);
+        EXPECT_GT(frames[i].level[0], 220);
+        EXPECT_GT(frames[i].level[1], 220);
+    }
+}
+
+TEST(StandinProgram, WavFileSpectrumReachesThePluginFrameByFrame)
+{
+    writeBytes(scratch("two-tone.wav"), wavFile(fmtBody({ 1, 2, 44100, 16, 0 }), twoTonePcm()));
+    expectTwoTones(recordFrames(scratch("two-tone.wav") + " --offline"));
+
+    // Mono: one channel announced, nothing in the second.
+    const double hz[] = { 3000.0 };
+    Bytes mono = sinePcm16(8000, 1, 800, hz, 0.5);
+    writeBytes(scratch("mono.wav"), wavFile(fmtBody({ 1, 1, 8000, 16, 0 }), mono));
+    std::vector<Frame> frames = recordFrames(scratch("mono.wav") + " --offline");
+    ASSERT_EQ(5u, frames.size());
+    EXPECT_EQ(1, frames[3].channels);
+    EXPECT_EQ(432, frames[3].loudest[0]); // 3000 * 1152 / 8000
+    EXPECT_EQ(0, frames[3].level[1]);
+}
+
+TEST(StandinProgram, RawStandardInputIsReadAsBinary)
+{
+    // Text mode would stop at a 0x1A byte and drop carriage returns; make
+    // sure the stream holds both, so the frame count shows either fault.
+    Bytes pcm = twoTonePcm();
+    pcm[1000] = 0x1A;
+    pcm[2000] = 0x0D;
+    pcm[2001] = 0x0A;
+    writeBytes(scratch("two-tone.pcm"), pcm);
+    expectTwoTones(recordFrames("--raw 44100 2 --offline", scratch("two-tone.pcm")));
+}
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+};
+
+Image loadPng(const std::string& path)
+{
+    Image image;
+    int channels = 0;
+    unsigned char* pixels = stbi_load(path.c_str(), &image.width, &image.height, &channels, 3);
+    if (pixels) {
+        image.rgb.assign(pixels, pixels + image.width * image.height * 3);
+        stbi_image_free(pixels);
+    }
+    return image;
+}
+
+// The bar area's pixels: 288 x 94 at (38, 34).
+std::vector<unsigned char> barArea(const Image& image)
+{
+    std::vector<unsigned char> area;
+    for (int y = 34; y < 34 + 94; y++) {
+        const unsigned char* row = image.rgb.data() + (y * image.width + 38) * 3;
+        area.insert(area.end(), row, row + 288 * 3);
+    }
+    return area;
+}
+
+TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
+{
+    // A private copy of the DLL, so its settings file is ours alone.
+    const std::string folder = scratch("capture");
+    const std::string frames = folder + "/frames";
+    CreateDirectoryA(folder.c_str(), NULL);
+    for (int i = 0; i < 4; i++)
+        DeleteFileA((frames + "/frame_0000" + std::to_string(i) + ".png").c_str());
+    const std::string dll = folder + "/vis_halder.dll";
+    ASSERT_TRUE(CopyFileA((std::string(HALDER_BINARY_DIR) + "/vis_halder.dll").c_str(),
+                          dll.c_str(), FALSE));
+    std::ofstream(folder + "/plugin.ini")
+        << "[TOLVA]\nScreen_x=60\nScreen_y=60\nIsRain=0\nIsMirror=0\nIsReverse=0\n";
+
+    ProcessRun run = runStandin(dll + " --offline --frames 3 --capture " + frames);
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+
+    std::vector<Image> images;
+    for (int i = 0; i < 3; i++) {
+        images.push_back(loadPng(frames + "/frame_0000" + std::to_string(i) + ".png"));
+        EXPECT_EQ(363, images.back().width);
+        EXPECT_EQ(150, images.back().height);
+    }
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((frames + "/frame_00003.png").c_str()));
+    ASSERT_EQ(363, images[0].width);
+    ASSERT_EQ(363, images[2].width);
+    const std::vector<unsigned char> first = barArea(images[0]);
+    EXPECT_GT(std::set<unsigned char>(first.begin(), first.end()).size(), 4u)
+        << "the captured bar area is flat: read before anything was drawn?";
+    EXPECT_NE(first, barArea(images[2])) << "the bars moved, so each frame must differ";
+}
+
+std::string versionString(const std::vector<char>& info, const char* name)
+{
+    char* value = NULL;
+    UINT length = 0;
+    const std::string key = std::string("\\StringFileInfo\\040904b0\\") + name;
+    if (!VerQueryValueA(info.data(), key.c_str(), (void**)&value, &length) || !value)
+        return "";
+    return value;
+}
+
+TEST(ReleaseLibrary, CarriesItsNameAndVersion)
+{
+    const std::string dll = std::string(HALDER_BINARY_DIR) + "/vis_halder.dll";
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(dll.c_str(), &handle);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(dll.c_str(), 0, size, info.data()));
+
+    VS_FIXEDFILEINFO* fixed = NULL;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void**)&fixed, &length));
+    EXPECT_EQ(0x00000000u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00330000u, fixed->dwFileVersionLS); // 0.0.51.0
+    EXPECT_EQ("halder Visualization Library", versionString(info, "ProductName"));
+    EXPECT_EQ("halder Visualization Library", versionString(info, "FileDescription"));
+    EXPECT_EQ("vis_halder.dll", versionString(info, "OriginalFilename"));
+    EXPECT_EQ("0.051", versionString(info, "FileVersion"));
+}
+
+} // namespace
