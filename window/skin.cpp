@@ -85,29 +85,41 @@ void createSkin(HINSTANCE instance)
     scale32 = buildLevelScale(32);
 }
 
+static void deleteBitmap(HBITMAP* bitmap)
+{
+    if (*bitmap)
+        DeleteObject(*bitmap);
+    *bitmap = NULL;
+}
+
+static void freeScale(uint16_t** scale)
+{
+    if (*scale)
+        GlobalFree(*scale);
+    *scale = NULL;
+}
+
+// Each context gets its first bitmap back before it goes, so every bitmap is
+// deleted while no context holds it.
 void destroySkin(void)
 {
     if (bufferDC) {
         SelectObject(bufferDC, bufferDCInitial);
         DeleteDC(bufferDC);
     }
+    deleteBitmap(&barBuffer);
     if (skinDC) {
         SelectObject(skinDC, skinDCInitial);
         DeleteDC(skinDC);
     }
-    HBITMAP* bitmaps[] = { &barBuffer, &scaleBitmap, &indicatorBitmap, &meterBitmap,
-                           &barStrip, &titlebarBitmap, &faceBitmap };
-    for (size_t i = 0; i < sizeof(bitmaps) / sizeof(bitmaps[0]); i++) {
-        if (*bitmaps[i])
-            DeleteObject(*bitmaps[i]);
-        *bitmaps[i] = NULL;
-    }
-    if (scale48)
-        GlobalFree(scale48);
-    if (scale32)
-        GlobalFree(scale32);
-    scale48 = NULL;
-    scale32 = NULL;
+    deleteBitmap(&scaleBitmap);
+    deleteBitmap(&indicatorBitmap);
+    deleteBitmap(&meterBitmap);
+    deleteBitmap(&barStrip);
+    deleteBitmap(&titlebarBitmap);
+    deleteBitmap(&faceBitmap);
+    freeScale(&scale48);
+    freeScale(&scale32);
     bufferDC = NULL;
     skinDC = NULL;
     skinDCInitial = NULL;
