@@ -26,6 +26,10 @@ missing_packages() {
 }
 
 ensure_packages() {
+  install_missing_packages && ensure_i386
+}
+
+install_missing_packages() {
   local missing
   missing=$(missing_packages)
   [ -z "$missing" ] && return 0
@@ -41,6 +45,45 @@ ensure_packages() {
   apt-get update -qq >/dev/null &&
     apt-get install -y -qq --no-install-recommends $missing >/dev/null || {
       log "apt-get failed to install:$missing"; return 1; }
+}
+
+# Some x86-64 kernels (certain virtual machines) cannot run 32-bit programs,
+# and 32-bit Wine is one. There, i386 programs go through QEMU's user-mode
+# emulator, registered with the kernel's binfmt_misc. Bookworm's own QEMU 7.2
+# ignores MAP_FIXED_NOREPLACE, which leaves Wine scanning its address space
+# for minutes at every start, so the backported QEMU (8 or later) is used.
+I386_HANDLER=/proc/sys/fs/binfmt_misc/qemu-i386
+I386_MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+I386_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+runs_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+ensure_i386() {
+  runs_i386 && return 0
+  [ "$(id -u)" = 0 ] || { log "this kernel cannot run 32-bit programs (run as root to set up QEMU)"; return 1; }
+  log "this kernel cannot run 32-bit programs: setting up QEMU's user-mode emulator"
+  local qemu_version
+  qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null | sed 's/^[0-9]*://')
+  if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 8; then
+    local backports=/etc/apt/sources.list.d/bookworm-backports.list
+    grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/ ||
+      echo 'deb http://deb.debian.org/debian bookworm-backports main' >"$backports"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >/dev/null &&
+      apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null || {
+        log "apt-get failed to install qemu-user-static from bookworm-backports"; return 1; }
+  fi
+  # A native wineserver spares the emulator the busiest process.
+  dpkg-query -W -f='${Status}\n' wine64 2>/dev/null | grep -q '^install ok installed$' ||
+    apt-get install -y -qq --no-install-recommends wine64 >/dev/null || true
+  [ -e /proc/sys/fs/binfmt_misc/register ] ||
+    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || return 1
+  # The F flag pins the interpreter file at registration, so an upgraded QEMU
+  # needs the handler registered again.
+  [ -e "$I386_HANDLER" ] && echo -1 >"$I386_HANDLER"
+  printf ':qemu-i386:M::%s:%s:/usr/bin/qemu-i386-static:F' "$I386_MAGIC" "$I386_MASK" \
+    >/proc/sys/fs/binfmt_misc/register || return 1
+  runs_i386 || { log "32-bit Wine still cannot start under QEMU"; return 1; }
 }
 
 # Starts Xvfb on a free display number when no display is set.
