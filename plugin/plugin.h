@@ -6,7 +6,7 @@
 #include "plugin/vis.h"
 
 #define HALDER_MODULE_NAME "TOLVA"
-#define HALDER_LIBRARY_DESCRIPTION "halder Visualization Library v0.051"
+#define HALDER_LIBRARY_DESCRIPTION "halder Visualization Library v" HALDER_VERSION // from CMake
 
 // Display modes, derived from the rain and mirror switches.
 enum {

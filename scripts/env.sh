@@ -9,10 +9,11 @@ export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# Debian packages the build, the tests and the demo need.
+# Debian packages the build, the tests and the demo need (nsis: the build
+# makes the setup program, which the tests install and remove).
 REQUIRED_PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool googletest
-  libstb-dev imagemagick"
+  libstb-dev imagemagick nsis"
 
 log() { printf '%s\n' "$*" >&2; }
 
