@@ -223,7 +223,7 @@ Section "Plug-in (${PLUGIN_FILE})" SecPlugin
   StrCpy $FinishText "${PRODUCT} is installed in the player's Plugins folder.$\r$\n$\r$\nChoose it under Options > Preferences > Plug-ins > Visualization."
 SectionEnd
 
-Section "Make it the player's visualization" SecSelect
+Section "Player's visualization" SecSelect
   Call FindWinampIni
   ${If} $WinampIni == ""
     DetailPrint "The player has no winamp.ini yet: choose the plug-in in its preferences after its first start."
@@ -246,7 +246,7 @@ Section "Make it the player's visualization" SecSelect
 SectionEnd
 
 LangString DESC_SecPlugin ${LANG_ENGLISH} "The plug-in, copied into the player's Plugins folder, and its uninstaller."
-LangString DESC_SecSelect ${LANG_ENGLISH} "Select the plug-in in the player's settings, so that it starts as the visualization. Uninstalling puts the previous choice back."
+LangString DESC_SecSelect ${LANG_ENGLISH} "Make the plug-in the player's visualization in its settings. Uninstalling puts the previous choice back."
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecPlugin} $(DESC_SecPlugin)
   !insertmacro MUI_DESCRIPTION_TEXT ${SecSelect} $(DESC_SecSelect)

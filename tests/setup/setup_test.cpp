@@ -111,6 +111,21 @@ bool uninstallKeyExists()
     return true;
 }
 
+// A string from the setup program's file properties (U.S. English, in the
+// Western code page NSIS labels them with).
+std::string setupVersionValue(const char* name)
+{
+    DWORD handle = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(kSetup.c_str(), &handle) + 1);
+    char* value = NULL;
+    UINT length = 0;
+    const std::string key = std::string("\\StringFileInfo\\040904e4\\") + name;
+    if (!GetFileVersionInfoA(kSetup.c_str(), 0, (DWORD)info.size(), info.data()) ||
+        !VerQueryValueA(info.data(), key.c_str(), (void**)&value, &length) || !value)
+        return "(none)";
+    return value;
+}
+
 // A window of the class the player's main window has, as if it were running.
 HWND startFakePlayer()
 {
@@ -160,6 +175,7 @@ TEST_F(SetupProgram, InstallsWhereThePlayerIsRecordedAndUninstallsOnlyItsOwn)
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kPlayerKey, NULL, REG_SZ,
                                              player.c_str(), (DWORD)player.size() + 1));
 
+    EXPECT_EQ(HALDER_VERSION, setupVersionValue("ProductVersion"));
     ASSERT_EQ(0u, runSetup("/S"));
     const std::string installed = readFile(plugins("vis_halder.dll"));
     EXPECT_FALSE(installed.empty());
