@@ -15,7 +15,7 @@
 namespace {
 
 const std::string kSetup = HALDER_SETUP_EXE;
-const std::string kInstalledDll = HALDER_SETUP_DLL;  // what the setup program carries
+const std::string kReleaseDll = HALDER_RELEASE_DLL;  // what the setup program carries
 const std::string kStandin = std::string(HALDER_BINARY_DIR) + "/standin.exe";
 const char* const kPlayerKey = "Software\\Winamp";
 const char* const kUninstallKey =
@@ -179,7 +179,7 @@ TEST_F(SetupProgram, InstallsWhereThePlayerIsRecordedAndUninstallsOnlyItsOwn)
     ASSERT_EQ(0u, runSetup("/S"));
     const std::string installed = readFile(plugins("vis_halder.dll"));
     EXPECT_FALSE(installed.empty());
-    EXPECT_TRUE(installed == readFile(kInstalledDll)) << "installed DLL differs from the built one";
+    EXPECT_TRUE(installed == readFile(kReleaseDll)) << "installed DLL differs from the built one";
     EXPECT_EQ("vis_halder.dll", iniValue(winampIni, "Winamp", "visplugin_name"));
     EXPECT_EQ("0", iniValue(winampIni, "Winamp", "visplugin_num"));
     EXPECT_EQ(HALDER_VERSION, uninstallValue("DisplayVersion"));
