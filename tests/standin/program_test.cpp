@@ -107,7 +107,8 @@ TEST(StandinProgram, EachLoadFailureHasItsExitCodeAndOneLine)
         const char* message;
     };
     const Case cases[] = {
-        { scratch("no-such-plugin.dll"), 3, "cannot load plug-in" },
+        { scratch("no-such-plugin.dll"), 3, "no-such-plugin.dll': file not found" },
+        { scratch("empty.in"), 3, "not a 32-bit Windows DLL" },
         { "kernel32.dll", 4, "exports no winampVisGetHeader" },
         { scratch("fake_no_module.dll"), 5, "no visualization module 0" },
         { scratch("fake_init_fails.dll") + " --frames 1", 6, "init failed" },
