@@ -333,6 +333,10 @@ int main(int argc, char** argv)
         printUsage(stdout);
         return 0;
     }
+    if (options.bench && (options.audioPath || options.raw || options.captureDirectory)) {
+        fprintf(stderr, "standin: --bench times the built-in signal; it takes no audio and no --capture\n");
+        return EXIT_USAGE;
+    }
 
     const int hasAudio = (options.audioPath || options.raw) && !options.bench;
     if (hasAudio) {

@@ -274,6 +274,9 @@ TEST(StandinProgram, StreamsInEitherFormatAndReportsACutStream)
     run = runStandin(scratch("fake_recorder.dll") + " --raw 4000 2");
     EXPECT_EQ(7u, run.exitCode);
     EXPECT_NE(std::string::npos, run.err.find("out of range (8000 to 192000)")) << run.err;
+    run = runStandin("x.dll --bench --capture frames");
+    EXPECT_EQ(2u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("--bench times the built-in signal")) << run.err;
     run = runStandin("--help");
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_NE(std::string::npos, run.out.find("usage:"));
