@@ -5,13 +5,32 @@
 #include <stdio.h>
 #include <string.h>
 
+// Names the usual reasons in words; anything else keeps its Windows code.
+static const char* loadFailure(DWORD code)
+{
+    static char other[64];
+    switch (code) {
+    case ERROR_MOD_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "file not found (or a library it needs is missing)";
+    case ERROR_BAD_EXE_FORMAT:
+        return "not a 32-bit Windows DLL";
+    case ERROR_ACCESS_DENIED:
+        return "access denied (a folder?)";
+    default:
+        snprintf(other, sizeof(other), "Windows error %lu", (unsigned long)code);
+        return other;
+    }
+}
+
 int loadPlugin(const char* path, LoadedPlugin* plugin, char* error, size_t errorSize)
 {
     memset(plugin, 0, sizeof(*plugin));
     HMODULE library = LoadLibraryA(path);
     if (!library) {
-        snprintf(error, errorSize, "cannot load plug-in '%s' (error %lu)", path,
-                 (unsigned long)GetLastError());
+        const DWORD code = GetLastError();
+        snprintf(error, errorSize, "cannot load plug-in '%s': %s", path, loadFailure(code));
         return LOAD_NO_LIBRARY;
     }
     VisGetHeaderProc getHeader = (VisGetHeaderProc)(void*)GetProcAddress(library, "winampVisGetHeader");

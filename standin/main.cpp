@@ -6,10 +6,9 @@
 #include "standin/host.h"
 #include "standin/loader.h"
 #include "standin/spectrum.h"
+#include "standin/stream.h"
 #include "standin/wav.h"
 
-#include <fcntl.h>
-#include <io.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -31,7 +30,9 @@ enum {
 struct Options {
     const char* pluginPath;
     const char* audioPath;  // a WAV file, or null
-    int raw;                // read raw 16-bit PCM from standard input
+    int raw;                // stream raw PCM from standard input
+    int rawFormat;          // SAMPLE_S16 or SAMPLE_F32
+    int help;
     long rawRate;
     long rawChannels;
     long frames;
@@ -42,17 +43,19 @@ struct Options {
     const char* captureDirectory;
 };
 
-static void printUsage(void)
+static void printUsage(FILE* out)
 {
-    fprintf(stderr,
+    fprintf(out,
             "usage: standin PLUGIN.dll [AUDIO.wav | --raw RATE CHANNELS] [--frames N]\n"
             "               [--seconds S] [--offline] [--capture DIR] [--bench] [--about]\n"
             "  Loads PLUGIN.dll, takes its module 0 and renders a frame every delayMs\n"
             "  with the spectrum of the audio at that moment, until the audio ends,\n"
             "  N frames or S seconds of audio have been shown, or the window is closed.\n"
             "  AUDIO.wav       8/16/24/32-bit PCM or 32-bit float WAV, mono or stereo\n"
-            "  --raw R C       signed 16-bit little-endian PCM on standard input,\n"
-            "                  R frames a second, C (1 or 2) channels interleaved\n"
+            "  --raw R C       PCM streamed on standard input, R (8000 to 192000)\n"
+            "                  frames a second, C (1 or 2) channels interleaved\n"
+            "  --raw-format F  s16 (signed 16-bit little-endian, the default) or f32\n"
+            "                  (32-bit float)\n"
             "                  (no audio: a built-in signal, 5 seconds unless limited)\n"
             "  --offline       as fast as possible; the audio advances delayMs a frame\n"
             "  --capture DIR   save the plug-in's window after each frame as\n"
@@ -90,6 +93,15 @@ static int parseOption(int argc, char** argv, int* i, Options* options)
         options->raw = 1;
         return parseLong(argv[++*i], &options->rawRate) && parseLong(argv[++*i], &options->rawChannels);
     }
+    if (strcmp(arg, "--raw-format") == 0 && left >= 1) {
+        const char* name = argv[++*i];
+        options->rawFormat = strcmp(name, "f32") == 0 ? SAMPLE_F32 : SAMPLE_S16;
+        return strcmp(name, "f32") == 0 || strcmp(name, "s16") == 0;
+    }
+    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+        options->help = 1;
+        return 1;
+    }
     if (strcmp(arg, "--capture") == 0 && left >= 1) {
         options->captureDirectory = argv[++*i];
         return 1;
@@ -120,11 +132,12 @@ static int parseOption(int argc, char** argv, int* i, Options* options)
 static int parseOptions(int argc, char** argv, Options* options)
 {
     memset(options, 0, sizeof(*options));
+    options->rawFormat = SAMPLE_S16;
     for (int i = 1; i < argc; i++) {
         if (!parseOption(argc, argv, &i, options))
             return 0;
     }
-    return options->pluginPath != NULL && !(options->raw && options->audioPath);
+    return (options->pluginPath != NULL || options->help) && !(options->raw && options->audioPath);
 }
 
 // Everything the audio frame source needs; large, so it lives in static storage.
@@ -142,9 +155,8 @@ static int readInput(const Options* options, AudioData* audio)
     if (options->raw) {
         // Text mode would end the stream at the first 0x1A byte and drop
         // every carriage return.
-        _setmode(_fileno(stdin), _O_BINARY);
-        if (readRawPcm16(stdin, (int)options->rawRate, (int)options->rawChannels, audio, reason,
-                         sizeof(reason)))
+        if (openStream((int)options->rawRate, (int)options->rawChannels, options->rawFormat,
+                       reason, sizeof(reason)))
             return 1;
         fprintf(stderr, "standin: standard input: %s\n", reason);
         return 0;
@@ -254,7 +266,8 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
 {
     RunLimits limits = chooseLimits(options, hasAudio, module->delayMs);
     Progress progress = { 0, clockMs(), 0.0 };
-    progress.totalFrames = expectedFrames(&limits, hasAudio ? &audioSource.audio : NULL,
+    const int fromFile = hasAudio && !options->raw;
+    progress.totalFrames = expectedFrames(&limits, fromFile ? &audioSource.audio : NULL,
                                           module->delayMs);
     static FrameCapture capture;
     FrameWatch watch = { NULL, NULL, 0 };
@@ -270,9 +283,14 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
         watch.progress = &progress;
 
     Playback playback = { limits, builtinFrameSource, NULL, NULL, NULL };
-    if (hasAudio) {
+    if (fromFile) {
         playback.source = audioFrameSource;
         playback.sourceContext = &audioSource;
+    } else if (hasAudio) {
+        // The stream source tells real time from offline by its context.
+        static int realTime = 1;
+        playback.source = streamFrameSource;
+        playback.sourceContext = options->offline ? NULL : &realTime;
     }
     // Without a watcher the loop stays as lean as the player's own.
     if (watch.capture || watch.progress) {
@@ -283,7 +301,14 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
     if (watch.progress)
         fputc('\n', stderr);
     printf("rendered %ld frames%s\n", result.frames, result.quitReceived ? " (window closed)" : "");
-    return watch.captureFailed ? EXIT_WINDOW_FAILED : 0;
+    if (watch.captureFailed)
+        return EXIT_WINDOW_FAILED;
+    char reason[128];
+    if (hasAudio && options->raw && !streamEndedCleanly(reason, sizeof(reason))) {
+        fprintf(stderr, "standin: standard input: %s\n", reason);
+        return EXIT_BAD_INPUT;
+    }
+    return 0;
 }
 
 static int runBench(const Options* options, VisModule* module)
@@ -301,7 +326,15 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseOptions(argc, argv, &options)) {
-        printUsage();
+        printUsage(stderr);
+        return EXIT_USAGE;
+    }
+    if (options.help) {
+        printUsage(stdout);
+        return 0;
+    }
+    if (options.bench && (options.audioPath || options.raw || options.captureDirectory)) {
+        fprintf(stderr, "standin: --bench times the built-in signal; it takes no audio and no --capture\n");
         return EXIT_USAGE;
     }
 
@@ -311,6 +344,10 @@ int main(int argc, char** argv)
             return EXIT_BAD_INPUT;
         initSpectrumAnalyser(&audioSource.analyser);
         audioSource.durationMs = audioDurationMs(&audioSource.audio);
+        if (options.raw) {
+            audioSource.audio.sampleRate = (int)options.rawRate;
+            audioSource.audio.channels = (int)options.rawChannels;
+        }
     }
 
     LoadedPlugin plugin;
@@ -319,6 +356,7 @@ int main(int argc, char** argv)
     if (loaded != LOAD_OK) {
         fprintf(stderr, "standin: %s\n", error);
         freeAudio(&audioSource.audio);
+        closeStream();
         return loaded;
     }
 
@@ -346,5 +384,6 @@ int main(int argc, char** argv)
     destroyPlayerWindow(player);
     unloadPlugin(&plugin);
     freeAudio(&audioSource.audio);
+    closeStream();
     return exitCode;
 }

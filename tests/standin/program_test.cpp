@@ -107,7 +107,8 @@ TEST(StandinProgram, EachLoadFailureHasItsExitCodeAndOneLine)
         const char* message;
     };
     const Case cases[] = {
-        { scratch("no-such-plugin.dll"), 3, "cannot load plug-in" },
+        { scratch("no-such-plugin.dll"), 3, "no-such-plugin.dll': file not found" },
+        { scratch("empty.in"), 3, "not a 32-bit Windows DLL" },
         { "kernel32.dll", 4, "exports no winampVisGetHeader" },
         { scratch("fake_no_module.dll"), 5, "no visualization module 0" },
         { scratch("fake_init_fails.dll") + " --frames 1", 6, "init failed" },
@@ -234,6 +235,51 @@ TEST(StandinProgram, RawStandardInputIsReadAsBinary)
     pcm[2001] = 0x0A;
     writeBytes(scratch("two-tone.pcm"), pcm);
     expectTwoTones(recordFrames("--raw 44100 2 --offline", scratch("two-tone.pcm")));
+}
+
+TEST(StandinProgram, StreamsInEitherFormatAndReportsACutStream)
+{
+    // The same audio as 32-bit float gives the same bars as in 16-bit.
+    const Bytes pcm = twoTonePcm();
+    Bytes floats;
+    for (size_t i = 0; i + 1 < pcm.size(); i += 2) {
+        const float value = (int16_t)(pcm[i] | (pcm[i + 1] << 8)) / 32768.0f;
+        const unsigned char* bytes = (const unsigned char*)&value;
+        floats.insert(floats.end(), bytes, bytes + 4);
+    }
+    writeBytes(scratch("two-tone.f32"), floats);
+    writeBytes(scratch("two-tone.s16"), pcm);
+    const std::vector<Frame> fromFloat =
+        recordFrames("--raw 44100 2 --raw-format f32 --offline", scratch("two-tone.f32"));
+    expectTwoTones(fromFloat);
+    const std::vector<Frame> fromShort =
+        recordFrames("--raw 44100 2 --offline", scratch("two-tone.s16"));
+    ASSERT_EQ(fromShort.size(), fromFloat.size());
+    for (size_t i = 0; i < fromShort.size(); i++) {
+        EXPECT_EQ(fromShort[i].level[0], fromFloat[i].level[0]) << i;
+        EXPECT_EQ(fromShort[i].level[1], fromFloat[i].level[1]) << i;
+    }
+
+    // The last frame cut short: every whole frame is shown, then one line.
+    Bytes cut = pcm;
+    cut.resize(cut.size() - 1);
+    writeBytes(scratch("cut.s16"), cut);
+    ProcessRun run = runStandin(scratch("fake_recorder.dll") + " --raw 44100 2 --offline",
+                                scratch("cut.s16"));
+    EXPECT_EQ(7u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("ended mid-sample (3 stray bytes")) << run.err;
+    EXPECT_EQ(1, lineCount(run.err)) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("rendered 20 frames")) << run.out;
+
+    run = runStandin(scratch("fake_recorder.dll") + " --raw 4000 2");
+    EXPECT_EQ(7u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("out of range (8000 to 192000)")) << run.err;
+    run = runStandin("x.dll --bench --capture frames");
+    EXPECT_EQ(2u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("--bench times the built-in signal")) << run.err;
+    run = runStandin("--help");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.out.find("usage:"));
 }
 
 struct Image {
