@@ -3,7 +3,7 @@
 #include "display/strip.h"
 
 #include "display/frame.h"
-#include "plugin/plugin.h"
+#include "plugin/state.h"
 #include "window/skin.h"
 
 // Rows of the meter bitmap that hold each 8 x 2 cell.

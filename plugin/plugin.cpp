@@ -1,22 +1,11 @@
-// The module's four operations and the order of their steps, the records the
-// player reads, and the state that lives from library load to unload.
+// The module's four operations and the order of their steps, and the records
+// the player reads.
 #include "plugin/plugin.h"
 
 #include "display/dynamics.h"
 #include "settings/settings.h"
 #include "window/skin.h"
 #include "window/window.h"
-
-// Lifecycle state: everything starts at zero when the library is loaded,
-// except isActive, so the very first paint shows the focused title bar.
-int screenX = 0;
-int screenY = 0;
-int isRain = 0;
-int isMirror = 0;
-int isReverse = 0;
-unsigned displayMode = MODE_NORMAL;
-HWND mainWindow = NULL;
-int isActive = 1;
 
 static const int kWindowWidth = 363;
 static const int kWindowHeight = 150;
@@ -62,11 +51,6 @@ extern "C" VisHeader* VIS_CALL winampVisGetHeader(void)
 VisModule* VIS_CALL getModule(int index)
 {
     return index == 0 ? &visModule : NULL;
-}
-
-unsigned computeDisplayMode(void)
-{
-    return (isMirror ? MODE_MIRROR : 0) + (isRain ? MODE_RAIN : 0);
 }
 
 void VIS_CALL config(VisModule* module)

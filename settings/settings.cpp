@@ -2,7 +2,7 @@
 // three switches, in the module's section.
 #include "settings/settings.h"
 
-#include "plugin/plugin.h"
+#include "plugin/state.h"
 
 #include <string.h>
 

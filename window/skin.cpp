@@ -5,7 +5,7 @@
 #include "display/frame.h"
 #include "display/scales.h"
 #include "display/strip.h"
-#include "plugin/plugin.h"
+#include "plugin/state.h"
 #include "window/layout.h"
 
 HDC skinDC = NULL;

@@ -2,7 +2,7 @@
 #include "window/window.h"
 
 #include "display/strip.h"
-#include "plugin/plugin.h"
+#include "plugin/state.h"
 #include "window/layout.h"
 #include "window/skin.h"
 
@@ -66,14 +66,31 @@ static void createCloseButton(VisModule* module)
                     mainWindow, (HMENU)(INT_PTR)CLOSE_BUTTON_ID, module->instance, NULL);
 }
 
-int createMainWindow(VisModule* module)
+// A start whose window could not be created leaves the class registered, and
+// a class outlives even the unloading of the library that registered it. Such
+// a class is ours to use again when it still leads to this window procedure
+// and no window of ours is alive; a second start beside a live window is not.
+static int isLeftFromFailedStart(HINSTANCE instance)
+{
+    WNDCLASSA existing;
+    return GetClassInfoA(instance, HALDER_WINDOW_CLASS, &existing)
+        && existing.lpfnWndProc == mainWindowProc && !IsWindow(mainWindow);
+}
+
+// Returns 1 when the class is ready for a new window.
+static int registerWindowClass(HINSTANCE instance)
 {
     WNDCLASSA windowClass;
     ZeroMemory(&windowClass, sizeof(windowClass));
     windowClass.lpfnWndProc = mainWindowProc;
-    windowClass.hInstance = module->instance;
+    windowClass.hInstance = instance;
     windowClass.lpszClassName = HALDER_WINDOW_CLASS;
-    if (RegisterClassA(&windowClass) == 0) {
+    return RegisterClassA(&windowClass) != 0 || isLeftFromFailedStart(instance);
+}
+
+int createMainWindow(VisModule* module)
+{
+    if (!registerWindowClass(module->instance)) {
         reportError(module, "Error registering window class");
         return 1;
     }

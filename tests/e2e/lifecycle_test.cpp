@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <set>
 #include <string>
 
@@ -171,6 +173,42 @@ TEST_F(PluginRun, HundredsOfRunsLoseNoGdiCapacity)
         pumpMessages(NULL);
     }
     const size_t after = gdiHeadroom();
+    EXPECT_GE(after + 10, before) << "GDI headroom before " << before << ", after " << after;
+}
+
+TEST_F(PluginRun, FramesDrawTheSpectrumIntoTheWindow)
+{
+    copy.writeIni(settingsText(40, 40, 0, 0, 0));
+    ASSERT_EQ(0, plugin.module->init(plugin.module));
+    HWND window = findPluginWindow();
+    ASSERT_NE(nullptr, window);
+    // Even bars full, odd bars silent: every bar's column must follow its own input.
+    memset(plugin.module->spectrumData, 0, sizeof(plugin.module->spectrumData));
+    for (int bar = 0; bar < 36; bar += 2)
+        memset(&plugin.module->spectrumData[1][bar * 8], 255, 8);
+    plugin.module->render(plugin.module);
+    drainMessages();
+    Picture frame = captureClient(window);
+    for (int bar = 0; bar < 36; bar++)
+        EXPECT_EQ(std::string(47, bar % 2 ? 'u' : 'L'), cellColumn(frame, 38 + 8 * bar, 34))
+            << "bar " << bar;
+    plugin.module->quit(plugin.module);
+}
+
+TEST_F(PluginRun, SwitchPressesLoseNoGdiCapacity)
+{
+    copy.writeIni(settingsText(80, 80, 0, 0, 0));
+    ASSERT_EQ(0, plugin.module->init(plugin.module));
+    HWND window = findPluginWindow();
+    ASSERT_NE(nullptr, window);
+    // Rain, mirror and reverse in turn: each press rebuilds the bar strip.
+    const LPARAM switches[] = { MAKELPARAM(40, 25), MAKELPARAM(70, 25), MAKELPARAM(100, 25) };
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, switches[0]);
+    const size_t before = gdiHeadroom();
+    for (int press = 0; press < 300; press++)
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, switches[press % 3]);
+    const size_t after = gdiHeadroom();
+    plugin.module->quit(plugin.module);
     EXPECT_GE(after + 10, before) << "GDI headroom before " << before << ", after " << after;
 }
 

@@ -235,4 +235,57 @@ TEST_F(WindowRun, MovedWindowIsRememberedAndItsSwitchesFollowIt)
     EXPECT_EQ(settingsText(200, 120, 0, 1, 0), readSettings());
 }
 
+// Refuses our window while installed, and answers every message box, keeping
+// the text of the last one.
+bool refuseOurWindow = false;
+std::string lastBoxText;
+
+BOOL CALLBACK collectText(HWND child, LPARAM)
+{
+    char text[128] = "";
+    GetWindowTextA(child, text, sizeof(text));
+    lastBoxText += text;
+    return TRUE;
+}
+
+LRESULT CALLBACK startHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    char className[32] = "";
+    GetClassNameA((HWND)wParam, className, sizeof(className));
+    if (code == HCBT_CREATEWND && refuseOurWindow && strcmp(className, "halderVis") == 0)
+        return 1;
+    if (code == HCBT_ACTIVATE && strcmp(className, "#32770") == 0) {
+        lastBoxText.clear();
+        EnumChildWindows((HWND)wParam, collectText, 0);
+        PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+TEST_F(WindowRun, AStartWhoseWindowCouldNotBeCreatedDoesNotBlockTheNext)
+{
+    HHOOK hook = SetWindowsHookExA(WH_CBT, startHook, NULL, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    WNDCLASSA ours;
+    refuseOurWindow = true;
+    EXPECT_EQ(1, init(module));
+    refuseOurWindow = false;
+    EXPECT_NE(std::string::npos, lastBoxText.find("Error creating window")) << lastBoxText;
+    EXPECT_EQ(nullptr, mainWindow);
+    EXPECT_EQ(nullptr, skinDC) << "a failed start leaves no skin behind";
+    EXPECT_TRUE(GetClassInfoA(module->instance, "halderVis", &ours)) << "class still registered";
+
+    // The next start, with no quit in between, uses the class left behind...
+    start(100, 100);
+    // ...but a start beside a live window of ours still fails.
+    HWND live = mainWindow;
+    EXPECT_EQ(1, init(module));
+    EXPECT_NE(std::string::npos, lastBoxText.find("Error registering window class")) << lastBoxText;
+    EXPECT_EQ(live, mainWindow);
+    UnhookWindowsHookEx(hook);
+
+    stop();
+    EXPECT_FALSE(GetClassInfoA(module->instance, "halderVis", &ours)) << "quit unregisters the class";
+}
+
 } // namespace
