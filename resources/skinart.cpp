@@ -84,7 +84,9 @@ struct Glyph {
 };
 
 // The switch labels: 7 rows tall, brackets 2 wide, most letters 3 wide; E is
-// 2 wide and M 5 wide so that "[REVERSE]" still fits its 34-pixel band.
+// 2 wide so that "[REVERSE]" still fits its 34-pixel band, and M 5 and N 4
+// wide, since in 3 columns their diagonals can only meet in the middle and
+// they read as H. "[RAIN]" then ends at x = 21, inside its 23-pixel band.
 const Glyph labelFont[] = {
     {'[', {"##", "#.", "#.", "#.", "#.", "#.", "##"}},
     {']', {"##", ".#", ".#", ".#", ".#", ".#", "##"}},
@@ -92,7 +94,7 @@ const Glyph labelFont[] = {
     {'E', {"##", "#.", "#.", "##", "#.", "#.", "##"}},
     {'I', {"#", "#", "#", "#", "#", "#", "#"}},
     {'M', {"#...#", "##.##", "#+#+#", "#...#", "#...#", "#...#", "#...#"}},
-    {'N', {"#.#", "#.#", "##+", "#+#", "+##", "#.#", "#.#"}},
+    {'N', {"#..#", "##.#", "##+#", "#+##", "#.##", "#..#", "#..#"}},
     {'O', {"+#+", "#.#", "#.#", "#.#", "#.#", "#.#", "+#+"}},
     {'R', {"##+", "#.#", "#.#", "##+", "#+#", "#.#", "#.#"}},
     {'S', {"+##", "#..", "#..", "+#+", "..#", "..#", "##+"}},
