@@ -5,6 +5,7 @@
 #include "standin/capture.h"
 #include "standin/host.h"
 #include "standin/loader.h"
+#include "standin/options.h"
 #include "standin/spectrum.h"
 #include "standin/stream.h"
 #include "standin/wav.h"
@@ -24,156 +25,8 @@ enum {
 enum {
     DEFAULT_BUILTIN_MS = 5000,  // the built-in signal never ends by itself
     DEFAULT_BENCH_FRAMES = 5000,
-    PROGRESS_MIN_FRAMES = 400,  // ten seconds of frames at the usual 25 ms
-    MAX_CLICKS = 256
+    PROGRESS_MIN_FRAMES = 400   // ten seconds of frames at the usual 25 ms
 };
-
-struct Options {
-    const char* pluginPath;
-    const char* audioPath;  // a WAV file, or null
-    int raw;                // stream raw PCM from standard input
-    int rawFormat;          // SAMPLE_S16 or SAMPLE_F32
-    int help;
-    long rawRate;
-    long rawChannels;
-    long frames;
-    double seconds;
-    int offline;
-    int about;
-    int bench;
-    const char* captureDirectory;
-    Click clicks[MAX_CLICKS];
-    int clickCount;
-};
-
-static void printUsage(FILE* out)
-{
-    fprintf(out,
-            "usage: standin PLUGIN.dll [AUDIO.wav | --raw RATE CHANNELS] [--frames N]\n"
-            "               [--seconds S] [--offline] [--capture DIR] [--click F:X,Y]...\n"
-            "               [--bench] [--about]\n"
-            "  Loads PLUGIN.dll, takes its module 0 and renders a frame every delayMs\n"
-            "  with the spectrum of the audio at that moment, until the audio ends,\n"
-            "  N frames or S seconds of audio have been shown, or the window is closed.\n"
-            "  AUDIO.wav       8/16/24/32-bit PCM or 32-bit float WAV, mono or stereo\n"
-            "  --raw R C       PCM streamed on standard input, R (8000 to 192000)\n"
-            "                  frames a second, C (1 or 2) channels interleaved\n"
-            "  --raw-format F  s16 (signed 16-bit little-endian, the default) or f32\n"
-            "                  (32-bit float)\n"
-            "                  (no audio: a built-in signal, 5 seconds unless limited)\n"
-            "  --offline       as fast as possible; the audio advances delayMs a frame\n"
-            "  --capture DIR   save the plug-in's window after each frame as\n"
-            "                  DIR/frame_00000.png, frame_00001.png, ...\n"
-            "  --click F:X,Y   just before frame F (0 is the first) click the left\n"
-            "                  button at client point X,Y of the plug-in's window, as a\n"
-            "                  user would (e.g. on a switch); may be given many times\n"
-            "  --bench         time render (on the built-in signal), a switch press, a\n"
-            "                  repaint and a bare copy over N frames (5000 unless given)\n"
-            "                  and print the figures\n"
-            "  --about         show the plug-in's About box first\n");
-}
-
-// Whole-string numbers only, so "--frames 10x" is a usage error, not 10.
-static int parseLong(const char* text, long* value)
-{
-    char* end = NULL;
-    *value = strtol(text, &end, 10);
-    return end != text && *end == '\0';
-}
-
-static int parseDouble(const char* text, double* value)
-{
-    char* end = NULL;
-    *value = strtod(text, &end);
-    return end != text && *end == '\0' && isfinite(*value);
-}
-
-// FRAME:X,Y, each a whole number of at least 0.
-static int parseClick(const char* text, Click* click)
-{
-    char* end = NULL;
-    const long frame = strtol(text, &end, 10);
-    if (end == text || *end != ':')
-        return 0;
-    const char* rest = end + 1;
-    const long x = strtol(rest, &end, 10);
-    if (end == rest || *end != ',')
-        return 0;
-    rest = end + 1;
-    const long y = strtol(rest, &end, 10);
-    if (end == rest || *end != '\0')
-        return 0;
-    if (frame < 0 || x < 0 || y < 0 || x > 32767 || y > 32767)
-        return 0;
-    click->frame = frame;
-    click->x = (int)x;
-    click->y = (int)y;
-    return 1;
-}
-
-static int parseOption(int argc, char** argv, int* i, Options* options)
-{
-    const char* arg = argv[*i];
-    const int left = argc - *i - 1;
-    if (strcmp(arg, "--frames") == 0 && left >= 1)
-        return parseLong(argv[++*i], &options->frames) && options->frames >= 0;
-    if (strcmp(arg, "--seconds") == 0 && left >= 1)
-        return parseDouble(argv[++*i], &options->seconds) && options->seconds >= 0;
-    if (strcmp(arg, "--raw") == 0 && left >= 2) {
-        options->raw = 1;
-        return parseLong(argv[++*i], &options->rawRate) && parseLong(argv[++*i], &options->rawChannels);
-    }
-    if (strcmp(arg, "--raw-format") == 0 && left >= 1) {
-        const char* name = argv[++*i];
-        options->rawFormat = strcmp(name, "f32") == 0 ? SAMPLE_F32 : SAMPLE_S16;
-        return strcmp(name, "f32") == 0 || strcmp(name, "s16") == 0;
-    }
-    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-        options->help = 1;
-        return 1;
-    }
-    if (strcmp(arg, "--capture") == 0 && left >= 1) {
-        options->captureDirectory = argv[++*i];
-        return 1;
-    }
-    if (strcmp(arg, "--click") == 0 && left >= 1) {
-        if (options->clickCount >= MAX_CLICKS)
-            return 0;
-        return parseClick(argv[++*i], &options->clicks[options->clickCount++]);
-    }
-    if (strcmp(arg, "--offline") == 0) {
-        options->offline = 1;
-        return 1;
-    }
-    if (strcmp(arg, "--about") == 0) {
-        options->about = 1;
-        return 1;
-    }
-    if (strcmp(arg, "--bench") == 0) {
-        options->bench = 1;
-        return 1;
-    }
-    if (arg[0] == '-')
-        return 0;
-    if (!options->pluginPath)
-        options->pluginPath = arg;
-    else if (!options->audioPath)
-        options->audioPath = arg;
-    else
-        return 0;
-    return 1;
-}
-
-static int parseOptions(int argc, char** argv, Options* options)
-{
-    memset(options, 0, sizeof(*options));
-    options->rawFormat = SAMPLE_S16;
-    for (int i = 1; i < argc; i++) {
-        if (!parseOption(argc, argv, &i, options))
-            return 0;
-    }
-    return (options->pluginPath != NULL || options->help) && !(options->raw && options->audioPath);
-}
 
 // Everything the audio frame source needs; large, so it lives in static storage.
 struct AudioSource {
@@ -369,18 +222,11 @@ static int runBench(const Options* options, VisModule* module)
 int main(int argc, char** argv)
 {
     Options options;
-    if (!parseOptions(argc, argv, &options)) {
-        printUsage(stderr);
+    if (!parseOptions(argc, argv, &options))
         return EXIT_USAGE;
-    }
     if (options.help) {
         printUsage(stdout);
         return 0;
-    }
-    if (options.bench && (options.audioPath || options.raw || options.captureDirectory ||
-                          options.clickCount > 0)) {
-        fprintf(stderr, "standin: --bench times the built-in signal; it takes no audio, --capture or --click\n");
-        return EXIT_USAGE;
     }
 
     const int hasAudio = (options.audioPath || options.raw) && !options.bench;
