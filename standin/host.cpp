@@ -21,8 +21,11 @@ HWND createPlayerWindow(void)
     windowClass.lpszClassName = kPlayerClass;
     RegisterClassA(&windowClass);
     // Placed low on the screen, away from where the plug-in's window opens.
-    return CreateWindowExA(0, kPlayerClass, "Player stand-in", WS_POPUP | WS_VISIBLE,
-                           600, 600, 200, 60, NULL, NULL, windowClass.hInstance, NULL);
+    HWND window = CreateWindowExA(0, kPlayerClass, "Player stand-in", WS_POPUP | WS_VISIBLE,
+                                  600, 600, 200, 60, NULL, NULL, windowClass.hInstance, NULL);
+    if (!window)
+        UnregisterClassA(kPlayerClass, windowClass.hInstance);
+    return window;
 }
 
 void destroyPlayerWindow(HWND window)

@@ -20,7 +20,8 @@ struct RunResult {
     int exitCode;       // its exit code
 };
 
-// A small visible top-level window standing in for the player's main window.
+// A small visible top-level window standing in for the player's main window;
+// null when no window can open (under Wine: no display).
 HWND createPlayerWindow(void);
 void destroyPlayerWindow(HWND window);
 

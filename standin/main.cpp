@@ -19,7 +19,8 @@ enum {
     EXIT_USAGE = 2,
     EXIT_INIT_FAILED = 6,
     EXIT_BAD_INPUT = 7,     // the audio could not be read
-    EXIT_WINDOW_FAILED = 8  // capture or benchmark could not use the plug-in's window
+    EXIT_WINDOW_FAILED = 8, // capture, clicks or benchmark could not use the plug-in's window
+    EXIT_NO_DISPLAY = 9
 };
 
 enum {
@@ -219,6 +220,41 @@ static int runBench(const Options* options, VisModule* module)
     return runBenchmark(module, window, frames, stdout) == 0 ? 0 : EXIT_WINDOW_FAILED;
 }
 
+// Loads the plug-in, hands it the player's window and runs it; returns the
+// exit code.
+static int runPlugin(const Options* options, HWND player, int hasAudio)
+{
+    LoadedPlugin plugin;
+    char error[512];
+    const int loaded = loadPlugin(options->pluginPath, &plugin, error, sizeof(error));
+    if (loaded != LOAD_OK) {
+        fprintf(stderr, "standin: %s\n", error);
+        return loaded;
+    }
+    VisModule* module = plugin.module;
+    if (hasAudio)
+        attachModule(module, player, plugin.library, audioSource.audio.sampleRate,
+                     audioSource.audio.channels);
+    else
+        attachModule(module, player, plugin.library, 44100, 2);
+    printf("%s: %s\n", plugin.header->description, module->description);
+
+    if (options->about)
+        module->config(module);
+
+    int exitCode = EXIT_INIT_FAILED;
+    if (module->init(module) != 0) {
+        fprintf(stderr, "standin: the plug-in's init failed\n");
+    } else {
+        exitCode = options->bench ? runBench(options, module)
+                                  : runVisualization(options, module, hasAudio);
+        module->quit(module);
+        pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
+    }
+    unloadPlugin(&plugin);
+    return exitCode;
+}
+
 int main(int argc, char** argv)
 {
     Options options;
@@ -241,39 +277,16 @@ int main(int argc, char** argv)
         }
     }
 
-    LoadedPlugin plugin;
-    char error[512];
-    int loaded = loadPlugin(options.pluginPath, &plugin, error, sizeof(error));
-    if (loaded != LOAD_OK) {
-        fprintf(stderr, "standin: %s\n", error);
-        freeAudio(&audioSource.audio);
-        closeStream();
-        return loaded;
-    }
-
+    // Without a display no window opens, the plug-in's included; saying so
+    // here spares the user a bare "init failed".
+    int exitCode = EXIT_NO_DISPLAY;
     HWND player = createPlayerWindow();
-    VisModule* module = plugin.module;
-    if (hasAudio)
-        attachModule(module, player, plugin.library, audioSource.audio.sampleRate,
-                     audioSource.audio.channels);
-    else
-        attachModule(module, player, plugin.library, 44100, 2);
-    printf("%s: %s\n", plugin.header->description, module->description);
-
-    if (options.about)
-        module->config(module);
-
-    int exitCode = EXIT_INIT_FAILED;
-    if (module->init(module) != 0) {
-        fprintf(stderr, "standin: the plug-in's init failed\n");
+    if (!player) {
+        fprintf(stderr, "standin: no display: cannot open a window (is DISPLAY set to a running X server?)\n");
     } else {
-        exitCode = options.bench ? runBench(&options, module)
-                                 : runVisualization(&options, module, hasAudio);
-        module->quit(module);
-        pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
+        exitCode = runPlugin(&options, player, hasAudio);
+        destroyPlayerWindow(player);
     }
-    destroyPlayerWindow(player);
-    unloadPlugin(&plugin);
     freeAudio(&audioSource.audio);
     closeStream();
     return exitCode;
