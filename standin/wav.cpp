@@ -2,9 +2,10 @@
 // checked against the bytes actually present before anything is read.
 #include "standin/wav.h"
 
+#include "standin/common.h"
+
 #include <errno.h>
 #include <math.h>
-#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -31,15 +32,6 @@ struct WavFormat {
     unsigned blockAlign;
     unsigned bitsPerSample;
 };
-
-static int fail(char* reason, size_t reasonSize, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    vsnprintf(reason, reasonSize, format, args);
-    va_end(args);
-    return 0;
-}
 
 static unsigned readU16(const unsigned char* p)
 {
@@ -242,6 +234,8 @@ static unsigned char* readWholeFile(FILE* file, size_t* size, char* reason, size
 int readWavFile(const char* path, AudioData* audio, char* reason, size_t reasonSize)
 {
     memset(audio, 0, sizeof(*audio));
+    if (isFolder(path))
+        return fail(reason, reasonSize, "is a folder, not an audio file");
     FILE* file = fopen(path, "rb");
     if (!file)
         return fail(reason, reasonSize, "cannot open: %s", strerror(errno));
