@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <set>
@@ -150,10 +151,7 @@ TEST(StandinProgram, BadCommandLinesGetOneLineNamingTheArgument)
 
 TEST(StandinProgram, UnreadableAudioIsRefusedBeforeThePluginLoads)
 {
-    const double hz[] = { 1000.0 };
-    Bytes truncated = wavFile(fmtBody({ 1, 1, 8000, 16, 0 }), sinePcm16(8000, 1, 800, hz, 0.5));
-    truncated.resize(truncated.size() / 2);
-    writeBytes(scratch("truncated.wav"), truncated);
+    CreateDirectoryA(scratch("folder.wav").c_str(), NULL);
     writeBytes(scratch("three.wav"), wavFile(fmtBody({ 1, 3, 8000, 16, 0 }), Bytes(60, 0)));
 
     const std::string plugin = scratch("fake_recorder.dll") + " ";
@@ -163,7 +161,7 @@ TEST(StandinProgram, UnreadableAudioIsRefusedBeforeThePluginLoads)
     };
     const Case cases[] = {
         { plugin + scratch("no-such.wav"), "no-such.wav: cannot open" },
-        { plugin + scratch("truncated.wav"), "truncated.wav: truncated" },
+        { plugin + scratch("folder.wav"), "folder.wav: is a folder, not an audio file" },
         { plugin + scratch("three.wav"), "3 channels" },
         { plugin + "--raw 44100 2", "standard input: no audio" },
         { plugin + "--raw 44100 3", "3 channels" },
@@ -228,6 +226,14 @@ TEST(StandinProgram, WavFileSpectrumReachesThePluginFrameByFrame)
 {
     writeBytes(scratch("two-tone.wav"), wavFile(fmtBody({ 1, 2, 44100, 16, 0 }), twoTonePcm()));
     expectTwoTones(recordFrames(scratch("two-tone.wav") + " --offline"));
+
+    // As a streaming writer leaves it: both sizes unknown, played to its end.
+    Bytes streamed = wavFile(fmtBody({ 1, 2, 44100, 16, 0 }), twoTonePcm());
+    ASSERT_EQ(0, memcmp(&streamed[36], "data", 4));
+    std::fill(streamed.begin() + 4, streamed.begin() + 8, 0xFF);
+    std::fill(streamed.begin() + 40, streamed.begin() + 44, 0xFF);
+    writeBytes(scratch("streamed.wav"), streamed);
+    expectTwoTones(recordFrames(scratch("streamed.wav") + " --offline"));
 
     // Mono: one channel announced, nothing in the second.
     const double hz[] = { 3000.0 };
