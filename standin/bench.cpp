@@ -75,7 +75,7 @@ struct BenchState {
 static void timeRenders(BenchState* state, Series* series, int count)
 {
     for (int i = 0; i < count; i++) {
-        builtinSignal(NULL, state->frame++, state->module);
+        builtinSignal(NULL, state->frame++, 0.0, state->module);
         const LONGLONG begin = ticks();
         state->module->render(state->module);
         record(series, begin, ticks());

@@ -69,13 +69,6 @@ static int audioFrameSource(void* context, long frame, double positionMs, VisMod
     return 1;
 }
 
-static int builtinFrameSource(void* context, long frame, double positionMs, VisModule* module)
-{
-    (void)positionMs;
-    builtinSignal(context, frame, module);
-    return 1;
-}
-
 // One line on stderr, rewritten in place a few times a second.
 struct Progress {
     long totalFrames;
@@ -151,7 +144,7 @@ static RunLimits chooseLimits(const Options* options, int hasAudio, int delayMs)
     return limits;
 }
 
-static int runVisualization(const Options* options, VisModule* module, int hasAudio)
+static int runVisualization(const Options* options, VisModule* module, HWND window, int hasAudio)
 {
     RunLimits limits = chooseLimits(options, hasAudio, module->delayMs);
     Progress progress = { 0, clockMs(), 0.0 };
@@ -162,7 +155,7 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
     FrameWatch watch = { NULL, NULL, 0 };
     if (options->captureDirectory) {
         char error[MAX_PATH + 64];
-        if (!openCapture(&capture, options->captureDirectory, error, sizeof(error))) {
+        if (!openCapture(&capture, window, options->captureDirectory, error, sizeof(error))) {
             fprintf(stderr, "standin: %s\n", error);
             return EXIT_WINDOW_FAILED;
         }
@@ -171,7 +164,10 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
     if (progress.totalFrames >= PROGRESS_MIN_FRAMES)
         watch.progress = &progress;
 
-    Playback playback = { limits, builtinFrameSource, NULL, NULL, NULL };
+    Playback playback;
+    memset(&playback, 0, sizeof(playback));
+    playback.limits = limits;
+    playback.source = builtinSignal;
     if (fromFile) {
         playback.source = audioFrameSource;
         playback.sourceContext = &audioSource;
@@ -182,11 +178,11 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
         playback.sourceContext = options->offline ? NULL : &realTime;
     }
     if (options->clickCount > 0) {
-        playback.clickWindow = findThreadWindow(PLUGIN_WINDOW_CLASS);
-        if (!playback.clickWindow) {
-            fprintf(stderr, "standin: no '%s' window to click\n", PLUGIN_WINDOW_CLASS);
+        if (!window) {
+            fprintf(stderr, "standin: the plug-in opened no window to click\n");
             return EXIT_WINDOW_FAILED;
         }
+        playback.clickWindow = window;
         playback.clicks = options->clicks;
         playback.clickCount = options->clickCount;
     }
@@ -196,6 +192,7 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
         playback.observerContext = &watch;
     }
     RunResult result = runPlayback(module, &playback);
+    closeCapture(&capture);
     if (watch.progress)
         fputc('\n', stderr);
     printf("rendered %ld frames%s\n", result.frames, result.quitReceived ? " (window closed)" : "");
@@ -209,11 +206,10 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
     return 0;
 }
 
-static int runBench(const Options* options, VisModule* module)
+static int runBench(const Options* options, VisModule* module, HWND window)
 {
-    HWND window = findThreadWindow(PLUGIN_WINDOW_CLASS);
     if (!window) {
-        fprintf(stderr, "standin: no '%s' window to time\n", PLUGIN_WINDOW_CLASS);
+        fprintf(stderr, "standin: the plug-in opened no window to time\n");
         return EXIT_WINDOW_FAILED;
     }
     const int frames = options->frames > 0 ? (int)options->frames : DEFAULT_BENCH_FRAMES;
@@ -246,8 +242,9 @@ static int runPlugin(const Options* options, HWND player, int hasAudio)
     if (module->init(module) != 0) {
         fprintf(stderr, "standin: the plug-in's init failed\n");
     } else {
-        exitCode = options->bench ? runBench(options, module)
-                                  : runVisualization(options, module, hasAudio);
+        HWND window = findPluginWindow(player);
+        exitCode = options->bench ? runBench(options, module, window)
+                                  : runVisualization(options, module, window, hasAudio);
         module->quit(module);
         pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
     }
@@ -263,6 +260,14 @@ int main(int argc, char** argv)
     if (options.help) {
         printUsage(stdout);
         return 0;
+    }
+
+    if (options.captureDirectory) {
+        char reason[MAX_PATH + 128];
+        if (!prepareCaptureFolder(options.captureDirectory, reason, sizeof(reason))) {
+            fprintf(stderr, "standin: %s\n", reason);
+            return EXIT_USAGE;
+        }
     }
 
     const int hasAudio = (options.audioPath || options.raw) && !options.bench;
