@@ -144,14 +144,39 @@ static RunLimits chooseLimits(const Options* options, int hasAudio, int delayMs)
     return limits;
 }
 
+// Every click must land inside the plug-in's window, or it would silently
+// do nothing.
+static int checkClicks(const Options* options, HWND window)
+{
+    if (options->clickCount == 0)
+        return 1;
+    RECT client;
+    if (!window || !GetClientRect(window, &client)) {
+        fprintf(stderr, "standin: the plug-in opened no window to click\n");
+        return 0;
+    }
+    for (int i = 0; i < options->clickCount; i++) {
+        const Click* click = &options->clicks[i];
+        if (click->x >= client.right || click->y >= client.bottom) {
+            fprintf(stderr, "standin: --click %ld:%d,%d is outside the plug-in's %ld x %ld window\n",
+                    click->frame, click->x, click->y, client.right, client.bottom);
+            return 0;
+        }
+    }
+    return 1;
+}
+
 static int runVisualization(const Options* options, VisModule* module, HWND window, int hasAudio)
 {
+    if (!checkClicks(options, window))
+        return EXIT_WINDOW_FAILED;
     RunLimits limits = chooseLimits(options, hasAudio, module->delayMs);
     Progress progress = { 0, clockMs(), 0.0 };
     const int fromFile = hasAudio && !options->raw;
     progress.totalFrames = expectedFrames(&limits, fromFile ? &audioSource.audio : NULL,
                                           module->delayMs);
-    static FrameCapture capture;
+    FrameCapture capture;
+    memset(&capture, 0, sizeof(capture));
     FrameWatch watch = { NULL, NULL, 0 };
     if (options->captureDirectory) {
         char error[MAX_PATH + 64];
@@ -178,10 +203,6 @@ static int runVisualization(const Options* options, VisModule* module, HWND wind
         playback.sourceContext = options->offline ? NULL : &realTime;
     }
     if (options->clickCount > 0) {
-        if (!window) {
-            fprintf(stderr, "standin: the plug-in opened no window to click\n");
-            return EXIT_WINDOW_FAILED;
-        }
         playback.clickWindow = window;
         playback.clicks = options->clicks;
         playback.clickCount = options->clickCount;

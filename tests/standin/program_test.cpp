@@ -138,6 +138,7 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         { recorder + "--raw 44100 2", 7, "standard input: no audio" },
         { recorder + "--raw 4000 2", 7, "out of range (8000 to 192000)" },
         { recorder + "--frames 1 --capture " + scratch("fresh"), 8, "opened no window to capture" },
+        { scratch("fake_window.dll") + " --click 0:250,10", 8, "outside the plug-in's 200 x 120 window" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
