@@ -4,7 +4,6 @@
 #include "standin/common.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <filesystem>
@@ -110,20 +109,16 @@ int prepareCaptureFolder(const char* directory, char* error, size_t errorSize)
 int openCapture(FrameCapture* capture, HWND window, const char* directory, char* error,
                 size_t errorSize)
 {
-    memset(capture, 0, sizeof(*capture));
     if (!window)
         return fail(error, errorSize, "the plug-in opened no window to capture");
     RECT client;
     if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
         return fail(error, errorSize, "the plug-in's window has no area to capture");
-    strcpy(capture->directory, directory);
+    capture->directory = directory;
     capture->window = window;
     capture->width = client.right;
     capture->height = client.bottom;
-    capture->rgb = (unsigned char*)malloc((size_t)capture->width * capture->height * 3);
-    if (!capture->rgb)
-        return fail(error, errorSize, "not enough memory to capture %d x %d", capture->width,
-                    capture->height);
+    capture->rgb.assign((size_t)capture->width * capture->height * 3, 0);
     return 1;
 }
 
@@ -132,17 +127,12 @@ int captureFrame(FrameCapture* capture, long frame, char* error, size_t errorSiz
     // The user may have closed the window; the run then ends on its quit message.
     if (!IsWindow(capture->window))
         return fail(error, errorSize, "the plug-in's window is gone");
-    if (!readWindowPixels(capture->window, capture->width, capture->height, capture->rgb))
+    if (!readWindowPixels(capture->window, capture->width, capture->height, capture->rgb.data()))
         return fail(error, errorSize, "cannot read the window's pixels");
-    char path[MAX_PATH + 32];
-    snprintf(path, sizeof(path), "%s/frame_%05ld.png", capture->directory, frame);
-    if (!writePng(path, capture->width, capture->height, capture->rgb))
-        return fail(error, errorSize, "cannot write '%s'", path);
+    char name[32];
+    snprintf(name, sizeof(name), "/frame_%05ld.png", frame);
+    const std::string path = capture->directory + name;
+    if (!writePng(path.c_str(), capture->width, capture->height, capture->rgb.data()))
+        return fail(error, errorSize, "cannot write '%s'", path.c_str());
     return 1;
-}
-
-void closeCapture(FrameCapture* capture)
-{
-    free(capture->rgb);
-    capture->rgb = NULL;
 }

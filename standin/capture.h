@@ -7,6 +7,9 @@
 
 #include <stddef.h>
 
+#include <string>
+#include <vector>
+
 // The plug-in's window: the first visible top-level window of this thread
 // other than player, so any plug-in's window is found whatever its class,
 // and a plug-in running in another process never answers; null if none.
@@ -20,11 +23,11 @@ int readWindowPixels(HWND window, int width, int height, unsigned char* rgb);
 int writePng(const char* path, int width, int height, const unsigned char* rgb);
 
 struct FrameCapture {
-    char directory[MAX_PATH];
+    std::string directory;
     HWND window;
     int width;              // the window's client size when the capture opened
     int height;
-    unsigned char* rgb;     // one frame, width x height x 3
+    std::vector<unsigned char> rgb;  // one frame, width x height x 3
 };
 
 // Makes directory (and its parents) unless it exists; refuses one that
@@ -39,7 +42,5 @@ int openCapture(FrameCapture* capture, HWND window, const char* directory, char*
 
 // Writes the window as directory/frame_NNNNN.png.
 int captureFrame(FrameCapture* capture, long frame, char* error, size_t errorSize);
-
-void closeCapture(FrameCapture* capture);
 
 #endif

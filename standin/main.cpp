@@ -175,8 +175,7 @@ static int runVisualization(const Options* options, VisModule* module, HWND wind
     const int fromFile = hasAudio && !options->raw;
     progress.totalFrames = expectedFrames(&limits, fromFile ? &audioSource.audio : NULL,
                                           module->delayMs);
-    FrameCapture capture;
-    memset(&capture, 0, sizeof(capture));
+    FrameCapture capture = {};
     FrameWatch watch = { NULL, NULL, 0 };
     if (options->captureDirectory) {
         char error[MAX_PATH + 64];
@@ -213,7 +212,6 @@ static int runVisualization(const Options* options, VisModule* module, HWND wind
         playback.observerContext = &watch;
     }
     RunResult result = runPlayback(module, &playback);
-    closeCapture(&capture);
     if (watch.progress)
         fputc('\n', stderr);
     printf("rendered %ld frames%s\n", result.frames, result.quitReceived ? " (window closed)" : "");

@@ -172,6 +172,7 @@ static int parseRawFormat(const char* name, Options* options)
         options->rawFormat = SAMPLE_F32;
     else
         return refuse("--raw-format: \"%s\" is neither s16 nor f32", name);
+    options->rawFormatGiven = 1;
     return 1;
 }
 
@@ -223,9 +224,12 @@ static int checkCombination(const Options* options)
         return refuse("no plug-in given");
     if (options->raw && options->audioPath)
         return refuse("\"%s\": --raw reads standard input, so no audio file", options->audioPath);
+    if (options->rawFormatGiven && !options->raw)
+        return refuse("--raw-format: only goes with --raw");
     if (options->bench && (options->audioPath || options->raw || options->captureDirectory ||
-                           options->clickCount > 0)) {
-        return refuse("--bench times the built-in signal; it takes no audio, --capture or --click");
+                           options->clickCount > 0 || options->seconds > 0 || options->offline)) {
+        return refuse("--bench times the built-in signal as fast as it goes; it takes no audio, "
+                      "--capture, --click, --seconds or --offline");
     }
     return 1;
 }

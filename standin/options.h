@@ -13,6 +13,7 @@ struct Options {
     const char* audioPath;  // a WAV file, or null
     int raw;                // stream raw PCM from standard input
     int rawFormat;          // SAMPLE_S16 or SAMPLE_F32
+    int rawFormatGiven;
     int help;
     long rawRate;
     long rawChannels;

@@ -6,7 +6,6 @@
 
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 enum SampleFormat {
     SAMPLE_U8,      // 8-bit unsigned PCM, silence at 128
