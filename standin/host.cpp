@@ -21,8 +21,11 @@ HWND createPlayerWindow(void)
     windowClass.lpszClassName = kPlayerClass;
     RegisterClassA(&windowClass);
     // Placed low on the screen, away from where the plug-in's window opens.
-    return CreateWindowExA(0, kPlayerClass, "Player stand-in", WS_POPUP | WS_VISIBLE,
-                           600, 600, 200, 60, NULL, NULL, windowClass.hInstance, NULL);
+    HWND window = CreateWindowExA(0, kPlayerClass, "Player stand-in", WS_POPUP | WS_VISIBLE,
+                                  600, 600, 200, 60, NULL, NULL, windowClass.hInstance, NULL);
+    if (!window)
+        UnregisterClassA(kPlayerClass, windowClass.hInstance);
+    return window;
 }
 
 void destroyPlayerWindow(HWND window)
@@ -69,6 +72,20 @@ static int frameStepMs(const VisModule* module)
     return module->delayMs > 0 ? module->delayMs : 1;
 }
 
+// Posts the button press and release a user's click would bring, for every
+// click planned before this frame; the caller pumps them through.
+static void postClicksFor(const Playback* playback, long frame)
+{
+    for (int i = 0; i < playback->clickCount; i++) {
+        const Click* click = &playback->clicks[i];
+        if (click->frame != frame)
+            continue;
+        const LPARAM point = MAKELPARAM(click->x, click->y);
+        PostMessageA(playback->clickWindow, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageA(playback->clickWindow, WM_LBUTTONUP, 0, point);
+    }
+}
+
 RunResult runPlayback(VisModule* module, const Playback* playback)
 {
     RunResult result = { 0, 0, 0 };
@@ -88,6 +105,13 @@ RunResult runPlayback(VisModule* module, const Playback* playback)
         if (limits->realTime && nextFrame > now) {
             waitForMessagesOrTime(nextFrame - now);
             continue;
+        }
+        if (playback->clickCount > 0) {
+            postClicksFor(playback, result.frames);
+            if (pumpMessages(&result.exitCode)) {
+                result.quitReceived = 1;
+                break;
+            }
         }
         const double position = limits->realTime ? now - start
                                                  : (double)result.frames * frameStepMs(module);
@@ -113,30 +137,10 @@ RunResult runPlayback(VisModule* module, const Playback* playback)
     return result;
 }
 
-struct SpectrumSourceAdapter {
-    SpectrumSource source;
-    void* context;
-};
-
-static int adaptSpectrumSource(void* context, long frame, double positionMs, VisModule* module)
-{
-    (void)positionMs;
-    const SpectrumSourceAdapter* adapter = (const SpectrumSourceAdapter*)context;
-    adapter->source(adapter->context, frame, module);
-    return 1;
-}
-
-RunResult runFrames(VisModule* module, const RunLimits* limits, SpectrumSource source,
-                    void* context)
-{
-    SpectrumSourceAdapter adapter = { source, context };
-    Playback playback = { *limits, adaptSpectrumSource, &adapter, NULL, NULL };
-    return runPlayback(module, &playback);
-}
-
-void builtinSignal(void* context, long frame, VisModule* module)
+int builtinSignal(void* context, long frame, double positionMs, VisModule* module)
 {
     (void)context;
+    (void)positionMs;
     // A wave travels across the bars while a slower swell lifts and drops
     // it, so every bar rises, peaks and falls; channel 1 carries a mirror
     // image, so folding the two channels matters.
@@ -150,4 +154,5 @@ void builtinSignal(void* context, long frame, VisModule* module)
         module->spectrumData[0][bin] = (unsigned char)(left < 0 ? 0 : left > 255 ? 255 : left);
         module->spectrumData[1][bin] = (unsigned char)(right < 0 ? 0 : right > 255 ? 255 : right);
     }
+    return 1;
 }
