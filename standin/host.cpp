@@ -69,6 +69,20 @@ static int frameStepMs(const VisModule* module)
     return module->delayMs > 0 ? module->delayMs : 1;
 }
 
+// Posts the button press and release a user's click would bring, for every
+// click planned before this frame; the caller pumps them through.
+static void postClicksFor(const Playback* playback, long frame)
+{
+    for (int i = 0; i < playback->clickCount; i++) {
+        const Click* click = &playback->clicks[i];
+        if (click->frame != frame)
+            continue;
+        const LPARAM point = MAKELPARAM(click->x, click->y);
+        PostMessageA(playback->clickWindow, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageA(playback->clickWindow, WM_LBUTTONUP, 0, point);
+    }
+}
+
 RunResult runPlayback(VisModule* module, const Playback* playback)
 {
     RunResult result = { 0, 0, 0 };
@@ -88,6 +102,13 @@ RunResult runPlayback(VisModule* module, const Playback* playback)
         if (limits->realTime && nextFrame > now) {
             waitForMessagesOrTime(nextFrame - now);
             continue;
+        }
+        if (playback->clickCount > 0) {
+            postClicksFor(playback, result.frames);
+            if (pumpMessages(&result.exitCode)) {
+                result.quitReceived = 1;
+                break;
+            }
         }
         const double position = limits->realTime ? now - start
                                                  : (double)result.frames * frameStepMs(module);

@@ -40,12 +40,23 @@ typedef int (*FrameSource)(void* context, long frame, double positionMs, VisModu
 // shows the frame; returns 0 to end the run (e.g. a capture failed).
 typedef int (*FrameObserver)(void* context, long frame, VisModule* module);
 
+// A left-button click at a client point of the plug-in's window, made just
+// before a given frame is rendered.
+struct Click {
+    long frame;
+    int x;
+    int y;
+};
+
 struct Playback {
     RunLimits limits;           // milliseconds counts wall-clock time, as in runFrames
     FrameSource source;
     void* sourceContext;
     FrameObserver observer;     // null when nobody watches the frames
     void* observerContext;
+    HWND clickWindow;           // where the clicks go; null when there are none
+    const Click* clicks;
+    int clickCount;
 };
 
 // runFrames with audio positions: in real time the position is the time

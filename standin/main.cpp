@@ -24,7 +24,8 @@ enum {
 enum {
     DEFAULT_BUILTIN_MS = 5000,  // the built-in signal never ends by itself
     DEFAULT_BENCH_FRAMES = 5000,
-    PROGRESS_MIN_FRAMES = 400   // ten seconds of frames at the usual 25 ms
+    PROGRESS_MIN_FRAMES = 400,  // ten seconds of frames at the usual 25 ms
+    MAX_CLICKS = 256
 };
 
 struct Options {
@@ -41,13 +42,16 @@ struct Options {
     int about;
     int bench;
     const char* captureDirectory;
+    Click clicks[MAX_CLICKS];
+    int clickCount;
 };
 
 static void printUsage(FILE* out)
 {
     fprintf(out,
             "usage: standin PLUGIN.dll [AUDIO.wav | --raw RATE CHANNELS] [--frames N]\n"
-            "               [--seconds S] [--offline] [--capture DIR] [--bench] [--about]\n"
+            "               [--seconds S] [--offline] [--capture DIR] [--click F:X,Y]...\n"
+            "               [--bench] [--about]\n"
             "  Loads PLUGIN.dll, takes its module 0 and renders a frame every delayMs\n"
             "  with the spectrum of the audio at that moment, until the audio ends,\n"
             "  N frames or S seconds of audio have been shown, or the window is closed.\n"
@@ -60,6 +64,9 @@ static void printUsage(FILE* out)
             "  --offline       as fast as possible; the audio advances delayMs a frame\n"
             "  --capture DIR   save the plug-in's window after each frame as\n"
             "                  DIR/frame_00000.png, frame_00001.png, ...\n"
+            "  --click F:X,Y   just before frame F (0 is the first) click the left\n"
+            "                  button at client point X,Y of the plug-in's window, as a\n"
+            "                  user would (e.g. on a switch); may be given many times\n"
             "  --bench         time render (on the built-in signal), a switch press, a\n"
             "                  repaint and a bare copy over N frames (5000 unless given)\n"
             "                  and print the figures\n"
@@ -79,6 +86,29 @@ static int parseDouble(const char* text, double* value)
     char* end = NULL;
     *value = strtod(text, &end);
     return end != text && *end == '\0' && isfinite(*value);
+}
+
+// FRAME:X,Y, each a whole number of at least 0.
+static int parseClick(const char* text, Click* click)
+{
+    char* end = NULL;
+    const long frame = strtol(text, &end, 10);
+    if (end == text || *end != ':')
+        return 0;
+    const char* rest = end + 1;
+    const long x = strtol(rest, &end, 10);
+    if (end == rest || *end != ',')
+        return 0;
+    rest = end + 1;
+    const long y = strtol(rest, &end, 10);
+    if (end == rest || *end != '\0')
+        return 0;
+    if (frame < 0 || x < 0 || y < 0 || x > 32767 || y > 32767)
+        return 0;
+    click->frame = frame;
+    click->x = (int)x;
+    click->y = (int)y;
+    return 1;
 }
 
 static int parseOption(int argc, char** argv, int* i, Options* options)
@@ -105,6 +135,11 @@ static int parseOption(int argc, char** argv, int* i, Options* options)
     if (strcmp(arg, "--capture") == 0 && left >= 1) {
         options->captureDirectory = argv[++*i];
         return 1;
+    }
+    if (strcmp(arg, "--click") == 0 && left >= 1) {
+        if (options->clickCount >= MAX_CLICKS)
+            return 0;
+        return parseClick(argv[++*i], &options->clicks[options->clickCount++]);
     }
     if (strcmp(arg, "--offline") == 0) {
         options->offline = 1;
@@ -292,6 +327,15 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
         playback.source = streamFrameSource;
         playback.sourceContext = options->offline ? NULL : &realTime;
     }
+    if (options->clickCount > 0) {
+        playback.clickWindow = findThreadWindow(PLUGIN_WINDOW_CLASS);
+        if (!playback.clickWindow) {
+            fprintf(stderr, "standin: no '%s' window to click\n", PLUGIN_WINDOW_CLASS);
+            return EXIT_WINDOW_FAILED;
+        }
+        playback.clicks = options->clicks;
+        playback.clickCount = options->clickCount;
+    }
     // Without a watcher the loop stays as lean as the player's own.
     if (watch.capture || watch.progress) {
         playback.observer = watchFrame;
@@ -333,8 +377,9 @@ int main(int argc, char** argv)
         printUsage(stdout);
         return 0;
     }
-    if (options.bench && (options.audioPath || options.raw || options.captureDirectory)) {
-        fprintf(stderr, "standin: --bench times the built-in signal; it takes no audio and no --capture\n");
+    if (options.bench && (options.audioPath || options.raw || options.captureDirectory ||
+                          options.clickCount > 0)) {
+        fprintf(stderr, "standin: --bench times the built-in signal; it takes no audio, --capture or --click\n");
         return EXIT_USAGE;
     }
 

@@ -311,6 +311,17 @@ std::vector<unsigned char> barArea(const Image& image)
     return area;
 }
 
+// The RAIN switch's label: 23 x 8 at (38, 23).
+std::vector<unsigned char> switchLabel(const Image& image)
+{
+    std::vector<unsigned char> label;
+    for (int y = 23; y < 31 && y < image.height; y++) {
+        const unsigned char* row = image.rgb.data() + (y * image.width + 38) * 3;
+        label.insert(label.end(), row, row + 23 * 3);
+    }
+    return label;
+}
+
 TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
 {
     // A private copy of the DLL, so its settings file is ours alone.
@@ -325,8 +336,10 @@ TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
     std::ofstream(folder + "/plugin.ini")
         << "[TOLVA]\nScreen_x=60\nScreen_y=60\nIsRain=0\nIsMirror=0\nIsReverse=0\n";
 
-    ProcessRun run = runStandin(dll + " --offline --frames 3 --capture " + frames);
+    // RAIN pressed before the second frame, as the demo presses it.
+    ProcessRun run = runStandin(dll + " --offline --frames 3 --click 1:49,27 --capture " + frames);
     ASSERT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, readText(folder + "/plugin.ini").find("IsRain=1"));
 
     std::vector<Image> images;
     for (int i = 0; i < 3; i++) {
@@ -341,6 +354,7 @@ TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
     EXPECT_GT(std::set<unsigned char>(first.begin(), first.end()).size(), 4u)
         << "the captured bar area is flat: read before anything was drawn?";
     EXPECT_NE(first, barArea(images[2])) << "the bars moved, so each frame must differ";
+    EXPECT_NE(switchLabel(images[0]), switchLabel(images[1])) << "RAIN lights up once pressed";
 }
 
 std::string versionString(const std::vector<char>& info, const char* name)
