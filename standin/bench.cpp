@@ -8,6 +8,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <vector>
+
 enum {
     ROUNDS = 10,
     BAR_AREA_X = 38,
@@ -45,8 +47,7 @@ TimingSummary summariseTimings(double* values, int count)
 // One operation's samples, filled across the rounds.
 struct Series {
     const char* name;
-    double* values;
-    int count;
+    std::vector<double> values;
 };
 
 static double ticksToMicroseconds;
@@ -60,7 +61,7 @@ static LONGLONG ticks(void)
 
 static void record(Series* series, LONGLONG begin, LONGLONG end)
 {
-    series->values[series->count++] = (double)(end - begin) * ticksToMicroseconds;
+    series->values.push_back((double)(end - begin) * ticksToMicroseconds);
 }
 
 struct BenchState {
@@ -75,7 +76,7 @@ struct BenchState {
 static void timeRenders(BenchState* state, Series* series, int count)
 {
     for (int i = 0; i < count; i++) {
-        builtinSignal(NULL, state->frame++, state->module);
+        builtinSignal(NULL, state->frame++, 0.0, state->module);
         const LONGLONG begin = ticks();
         state->module->render(state->module);
         record(series, begin, ticks());
@@ -160,8 +161,9 @@ static void closeBenchState(BenchState* state)
 
 static void printRow(FILE* out, Series* series)
 {
-    const TimingSummary s = summariseTimings(series->values, series->count);
-    fprintf(out, "%-34s %6d %9.1f %9.1f %9.1f %9.1f %9.1f\n", series->name, series->count,
+    const int count = (int)series->values.size();
+    const TimingSummary s = summariseTimings(series->values.data(), count);
+    fprintf(out, "%-34s %6d %9.1f %9.1f %9.1f %9.1f %9.1f\n", series->name, count,
             s.median, s.p10, s.p90, s.min, s.max);
 }
 
@@ -186,20 +188,17 @@ int runBenchmark(VisModule* module, HWND window, int frames, FILE* out)
     // An even number of presses per round leaves the switch as it was found.
     const int slowPerRound = (perRound / 5) & ~1 ? (perRound / 5) & ~1 : 2;
     Series series[] = {
-        { "render (one frame)", NULL, 0 },
-        { "switch press (strip rebuild)", NULL, 0 },
-        { "full repaint (RedrawWindow)", NULL, 0 },
-        { "floor: bare 288x94 BitBlt", NULL, 0 },
-        { "floor with GetDC/ReleaseDC", NULL, 0 },
+        { "render (one frame)", {} },
+        { "switch press (strip rebuild)", {} },
+        { "full repaint (RedrawWindow)", {} },
+        { "floor: bare 288x94 BitBlt", {} },
+        { "floor with GetDC/ReleaseDC", {} },
     };
-    const int seriesCount = sizeof(series) / sizeof(series[0]);
-    for (int i = 0; i < seriesCount; i++)
-        series[i].values = (double*)malloc(sizeof(double) * (size_t)(perRound + slowPerRound) * ROUNDS);
+    for (Series& one : series)
+        one.values.reserve((size_t)(perRound + slowPerRound) * ROUNDS);
 
     BenchState state;
-    int ok = openBenchState(&state, module, window);
-    for (int i = 0; i < seriesCount; i++)
-        ok = ok && series[i].values != NULL;
+    const int ok = openBenchState(&state, module, window);
     for (int round = 0; ok && round < ROUNDS; round++) {
         timeRenders(&state, &series[0], perRound);
         timeSwitchPresses(&state, &series[1], slowPerRound);
@@ -211,15 +210,13 @@ int runBenchmark(VisModule* module, HWND window, int frames, FILE* out)
         printMachine(out);
         fprintf(out, "%-34s %6s %9s %9s %9s %9s %9s   (microseconds)\n", "operation", "calls",
                 "median", "p10", "p90", "min", "max");
-        for (int i = 0; i < seriesCount; i++)
-            printRow(out, &series[i]);
+        for (Series& one : series)
+            printRow(out, &one);
         // Each row's values are sorted now, so the medians can be read back.
-        const double frame = series[0].values[series[0].count / 2];
-        const double floor = series[3].values[series[3].count / 2];
+        const double frame = series[0].values[series[0].values.size() / 2];
+        const double floor = series[3].values[series[3].values.size() / 2];
         fprintf(out, "frame / floor (medians): %.1f\n", floor > 0 ? frame / floor : 0.0);
     }
     closeBenchState(&state);
-    for (int i = 0; i < seriesCount; i++)
-        free(series[i].values);
     return ok ? 0 : 1;
 }

@@ -1,33 +1,38 @@
 // Window read-back and PNG output for --capture.
 #include "standin/capture.h"
 
+#include "standin/common.h"
+
 #include <stdio.h>
 #include <string.h>
+
+#include <filesystem>
+#include <system_error>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO_FOPEN_WARNING
 #include <stb_image_write.h>
 
 struct WindowSearch {
-    const char* className;
+    HWND player;
     HWND found;
 };
 
-static BOOL CALLBACK matchClass(HWND window, LPARAM lParam)
+// Skips the player's window and hidden ones: Windows and Wine alike give a
+// thread with windows a hidden IME window.
+static BOOL CALLBACK matchPluginWindow(HWND window, LPARAM lParam)
 {
     WindowSearch* search = (WindowSearch*)lParam;
-    char name[64];
-    if (GetClassNameA(window, name, sizeof(name)) > 0 && strcmp(name, search->className) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (window == search->player || !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
-HWND findThreadWindow(const char* className)
+HWND findPluginWindow(HWND player)
 {
-    WindowSearch search = { className, NULL };
-    EnumThreadWindows(GetCurrentThreadId(), matchClass, (LPARAM)&search);
+    WindowSearch search = { player, NULL };
+    EnumThreadWindows(GetCurrentThreadId(), matchPluginWindow, (LPARAM)&search);
     return search.found;
 }
 
@@ -73,67 +78,61 @@ int writePng(const char* path, int width, int height, const unsigned char* rgb)
     return stbi_write_png(path, width, height, 3, rgb, width * 3) != 0;
 }
 
-static int isDirectory(const char* path)
+int prepareCaptureFolder(const char* directory, char* error, size_t errorSize)
 {
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (strlen(directory) + sizeof("/frame_00000.png") > MAX_PATH)
+        return fail(error, errorSize, "capture folder name too long: '%s'", directory);
+    std::error_code failure;
+    try {
+        std::filesystem::create_directories(directory, failure);
+    } catch (const std::exception&) {
+        // A name the file system's encoding cannot hold.
+        return fail(error, errorSize, "cannot create capture folder '%s'", directory);
+    }
+    if (!isFolder(directory)) {
+        return fail(error, errorSize, "cannot create capture folder '%s'%s%s", directory,
+                    failure ? ": " : "", failure ? failure.message().c_str() : "");
+    }
+    char pattern[MAX_PATH + 32];
+    snprintf(pattern, sizeof(pattern), "%s/frame_*.png", directory);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return fail(error, errorSize,
+                    "capture folder '%s' already holds frames (%s); give a new or empty folder",
+                    directory, found.cFileName);
+    }
+    return 1;
 }
 
-int makeDirectories(const char* path)
+int openCapture(FrameCapture* capture, HWND window, const char* directory, char* error,
+                size_t errorSize)
 {
-    char partial[MAX_PATH];
-    const size_t length = strlen(path);
-    if (length == 0 || length >= sizeof(partial))
-        return 0;
-    // Each prefix that ends before a separator is a parent to create; a
-    // leading separator or drive ("C:") is not a folder of its own.
-    for (size_t i = 1; i <= length; i++) {
-        if (i < length && path[i] != '/' && path[i] != '\\')
-            continue;
-        memcpy(partial, path, i);
-        partial[i] = '\0';
-        if (partial[i - 1] != ':')
-            CreateDirectoryA(partial, NULL);
-    }
-    return isDirectory(path);
-}
-
-int openCapture(FrameCapture* capture, const char* directory, char* error, size_t errorSize)
-{
-    memset(capture, 0, sizeof(*capture));
-    if (strlen(directory) + sizeof("/frame_00000.png") > sizeof(capture->directory)) {
-        snprintf(error, errorSize, "capture folder name too long: '%s'", directory);
-        return 0;
-    }
-    if (!makeDirectories(directory)) {
-        snprintf(error, errorSize, "cannot create capture folder '%s'", directory);
-        return 0;
-    }
-    strcpy(capture->directory, directory);
-    capture->window = findThreadWindow(PLUGIN_WINDOW_CLASS);
-    if (!capture->window) {
-        snprintf(error, errorSize, "no '%s' window to capture", PLUGIN_WINDOW_CLASS);
-        return 0;
-    }
+    if (!window)
+        return fail(error, errorSize, "the plug-in opened no window to capture");
+    RECT client;
+    if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
+        return fail(error, errorSize, "the plug-in's window has no area to capture");
+    capture->directory = directory;
+    capture->window = window;
+    capture->width = client.right;
+    capture->height = client.bottom;
+    capture->rgb.assign((size_t)capture->width * capture->height * 3, 0);
     return 1;
 }
 
 int captureFrame(FrameCapture* capture, long frame, char* error, size_t errorSize)
 {
     // The user may have closed the window; the run then ends on its quit message.
-    if (!IsWindow(capture->window)) {
-        snprintf(error, errorSize, "the '%s' window is gone", PLUGIN_WINDOW_CLASS);
-        return 0;
-    }
-    if (!readWindowPixels(capture->window, CAPTURE_WIDTH, CAPTURE_HEIGHT, capture->rgb)) {
-        snprintf(error, errorSize, "cannot read the window's pixels");
-        return 0;
-    }
-    char path[MAX_PATH + 32];
-    snprintf(path, sizeof(path), "%s/frame_%05ld.png", capture->directory, frame);
-    if (!writePng(path, CAPTURE_WIDTH, CAPTURE_HEIGHT, capture->rgb)) {
-        snprintf(error, errorSize, "cannot write '%s'", path);
-        return 0;
-    }
+    if (!IsWindow(capture->window))
+        return fail(error, errorSize, "the plug-in's window is gone");
+    if (!readWindowPixels(capture->window, capture->width, capture->height, capture->rgb.data()))
+        return fail(error, errorSize, "cannot read the window's pixels");
+    char name[32];
+    snprintf(name, sizeof(name), "/frame_%05ld.png", frame);
+    const std::string path = capture->directory + name;
+    if (!writePng(path.c_str(), capture->width, capture->height, capture->rgb.data()))
+        return fail(error, errorSize, "cannot write '%s'", path.c_str());
     return 1;
 }

@@ -1,4 +1,5 @@
-// Reading the plug-in's window back after a frame and saving it as a PNG.
+// Finding the plug-in's window, reading it back after a frame and saving it
+// as a PNG.
 #ifndef HALDER_STANDIN_CAPTURE_H
 #define HALDER_STANDIN_CAPTURE_H
 
@@ -6,13 +7,13 @@
 
 #include <stddef.h>
 
-enum { CAPTURE_WIDTH = 363, CAPTURE_HEIGHT = 150 };
+#include <string>
+#include <vector>
 
-#define PLUGIN_WINDOW_CLASS "halderVis"
-
-// The first top-level window of className that belongs to this thread, so a
-// plug-in running in another process never answers; null if there is none.
-HWND findThreadWindow(const char* className);
+// The plug-in's window: the first visible top-level window of this thread
+// other than player, so any plug-in's window is found whatever its class,
+// and a plug-in running in another process never answers; null if none.
+HWND findPluginWindow(HWND player);
 
 // Copies the top-left width x height pixels of window's client area into rgb
 // (3 bytes a pixel, rows top to bottom). Pump messages first so that the
@@ -21,17 +22,23 @@ int readWindowPixels(HWND window, int width, int height, unsigned char* rgb);
 
 int writePng(const char* path, int width, int height, const unsigned char* rgb);
 
-// Creates path and any missing parents; 1 if it exists as a folder afterwards.
-int makeDirectories(const char* path);
-
 struct FrameCapture {
-    char directory[MAX_PATH];
+    std::string directory;
     HWND window;
-    unsigned char rgb[CAPTURE_WIDTH * CAPTURE_HEIGHT * 3];
+    int width;              // the window's client size when the capture opened
+    int height;
+    std::vector<unsigned char> rgb;  // one frame, width x height x 3
 };
 
-// Prepares directory and finds the plug-in's window (call after init).
-int openCapture(FrameCapture* capture, const char* directory, char* error, size_t errorSize);
+// Makes directory (and its parents) unless it exists; refuses one that
+// already holds frame_*.png files, so no earlier run's frames are mixed in
+// or overwritten. Returns 0 with a one-line reason.
+int prepareCaptureFolder(const char* directory, char* error, size_t errorSize);
+
+// Captures window into a folder prepared as above, at the size its client
+// area has now, which every frame keeps.
+int openCapture(FrameCapture* capture, HWND window, const char* directory, char* error,
+                size_t errorSize);
 
 // Writes the window as directory/frame_NNNNN.png.
 int captureFrame(FrameCapture* capture, long frame, char* error, size_t errorSize);

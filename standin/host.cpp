@@ -21,8 +21,11 @@ HWND createPlayerWindow(void)
     windowClass.lpszClassName = kPlayerClass;
     RegisterClassA(&windowClass);
     // Placed low on the screen, away from where the plug-in's window opens.
-    return CreateWindowExA(0, kPlayerClass, "Player stand-in", WS_POPUP | WS_VISIBLE,
-                           600, 600, 200, 60, NULL, NULL, windowClass.hInstance, NULL);
+    HWND window = CreateWindowExA(0, kPlayerClass, "Player stand-in", WS_POPUP | WS_VISIBLE,
+                                  600, 600, 200, 60, NULL, NULL, windowClass.hInstance, NULL);
+    if (!window)
+        UnregisterClassA(kPlayerClass, windowClass.hInstance);
+    return window;
 }
 
 void destroyPlayerWindow(HWND window)
@@ -134,30 +137,10 @@ RunResult runPlayback(VisModule* module, const Playback* playback)
     return result;
 }
 
-struct SpectrumSourceAdapter {
-    SpectrumSource source;
-    void* context;
-};
-
-static int adaptSpectrumSource(void* context, long frame, double positionMs, VisModule* module)
-{
-    (void)positionMs;
-    const SpectrumSourceAdapter* adapter = (const SpectrumSourceAdapter*)context;
-    adapter->source(adapter->context, frame, module);
-    return 1;
-}
-
-RunResult runFrames(VisModule* module, const RunLimits* limits, SpectrumSource source,
-                    void* context)
-{
-    SpectrumSourceAdapter adapter = { source, context };
-    Playback playback = { *limits, adaptSpectrumSource, &adapter, NULL, NULL };
-    return runPlayback(module, &playback);
-}
-
-void builtinSignal(void* context, long frame, VisModule* module)
+int builtinSignal(void* context, long frame, double positionMs, VisModule* module)
 {
     (void)context;
+    (void)positionMs;
     // A wave travels across the bars while a slower swell lifts and drops
     // it, so every bar rises, peaks and falls; channel 1 carries a mirror
     // image, so folding the two channels matters.
@@ -171,4 +154,5 @@ void builtinSignal(void* context, long frame, VisModule* module)
         module->spectrumData[0][bin] = (unsigned char)(left < 0 ? 0 : left > 255 ? 255 : left);
         module->spectrumData[1][bin] = (unsigned char)(right < 0 ? 0 : right > 255 ? 255 : right);
     }
+    return 1;
 }

@@ -5,9 +5,6 @@
 
 #include "plugin/vis.h"
 
-// Fills module->spectrumData (and may change channelCount) for a frame.
-typedef void (*SpectrumSource)(void* context, long frame, VisModule* module);
-
 struct RunLimits {
     long frames;        // stop after this many frames; 0 for no limit
     long milliseconds;  // stop after this long; 0 for no limit
@@ -20,20 +17,17 @@ struct RunResult {
     int exitCode;       // its exit code
 };
 
-// A small visible top-level window standing in for the player's main window.
+// A small visible top-level window standing in for the player's main window;
+// null when no window can open (under Wine: no display).
 HWND createPlayerWindow(void);
 void destroyPlayerWindow(HWND window);
 
 // Dispatches every waiting message; returns 1 if one of them was WM_QUIT.
 int pumpMessages(int* exitCode);
 
-// Renders frames until a limit is reached or a WM_QUIT arrives.
-RunResult runFrames(VisModule* module, const RunLimits* limits, SpectrumSource source,
-                    void* context);
-
-// Fills the spectrum for a frame that shows the audio at positionMs from
-// the start; returns 0 when the input has ended, which ends the run before
-// that frame is rendered.
+// Fills module->spectrumData (and may change channelCount) for a frame that
+// shows the audio at positionMs from the start; returns 0 when the input has
+// ended, which ends the run before that frame is rendered.
 typedef int (*FrameSource)(void* context, long frame, double positionMs, VisModule* module);
 
 // Called after each render once the message queue is empty, so the window
@@ -49,7 +43,7 @@ struct Click {
 };
 
 struct Playback {
-    RunLimits limits;           // milliseconds counts wall-clock time, as in runFrames
+    RunLimits limits;           // milliseconds counts wall-clock time
     FrameSource source;
     void* sourceContext;
     FrameObserver observer;     // null when nobody watches the frames
@@ -59,15 +53,16 @@ struct Playback {
     int clickCount;
 };
 
-// runFrames with audio positions: in real time the position is the time
-// since the start, as a playing song's would be; otherwise it advances by
-// delayMs per frame.
+// Renders frames until a limit is reached, the source ends or a WM_QUIT
+// arrives. In real time the audio position is the time since the start, as
+// a playing song's would be; otherwise it advances by delayMs per frame.
 RunResult runPlayback(VisModule* module, const Playback* playback);
 
 // Milliseconds on a high-resolution clock with an arbitrary origin.
 double clockMs(void);
 
-// The built-in signal: deterministic, moving, and reaching every bar.
-void builtinSignal(void* context, long frame, VisModule* module);
+// The built-in signal, a FrameSource that never ends: deterministic, moving,
+// and reaching every bar.
+int builtinSignal(void* context, long frame, double positionMs, VisModule* module);
 
 #endif

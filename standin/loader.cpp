@@ -2,6 +2,8 @@
 // file, the export or the module is missing.
 #include "standin/loader.h"
 
+#include "standin/common.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -17,7 +19,7 @@ static const char* loadFailure(DWORD code)
     case ERROR_BAD_EXE_FORMAT:
         return "not a 32-bit Windows DLL";
     case ERROR_ACCESS_DENIED:
-        return "access denied (a folder?)";
+        return "access denied";
     default:
         snprintf(other, sizeof(other), "Windows error %lu", (unsigned long)code);
         return other;
@@ -27,6 +29,10 @@ static const char* loadFailure(DWORD code)
 int loadPlugin(const char* path, LoadedPlugin* plugin, char* error, size_t errorSize)
 {
     memset(plugin, 0, sizeof(*plugin));
+    if (isFolder(path)) {
+        snprintf(error, errorSize, "cannot load plug-in '%s': a folder, not a DLL", path);
+        return LOAD_NO_LIBRARY;
+    }
     HMODULE library = LoadLibraryA(path);
     if (!library) {
         const DWORD code = GetLastError();

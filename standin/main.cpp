@@ -5,6 +5,7 @@
 #include "standin/capture.h"
 #include "standin/host.h"
 #include "standin/loader.h"
+#include "standin/options.h"
 #include "standin/spectrum.h"
 #include "standin/stream.h"
 #include "standin/wav.h"
@@ -18,162 +19,15 @@ enum {
     EXIT_USAGE = 2,
     EXIT_INIT_FAILED = 6,
     EXIT_BAD_INPUT = 7,     // the audio could not be read
-    EXIT_WINDOW_FAILED = 8  // capture or benchmark could not use the plug-in's window
+    EXIT_WINDOW_FAILED = 8, // capture, clicks or benchmark could not use the plug-in's window
+    EXIT_NO_DISPLAY = 9
 };
 
 enum {
     DEFAULT_BUILTIN_MS = 5000,  // the built-in signal never ends by itself
     DEFAULT_BENCH_FRAMES = 5000,
-    PROGRESS_MIN_FRAMES = 400,  // ten seconds of frames at the usual 25 ms
-    MAX_CLICKS = 256
+    PROGRESS_MIN_FRAMES = 400   // ten seconds of frames at the usual 25 ms
 };
-
-struct Options {
-    const char* pluginPath;
-    const char* audioPath;  // a WAV file, or null
-    int raw;                // stream raw PCM from standard input
-    int rawFormat;          // SAMPLE_S16 or SAMPLE_F32
-    int help;
-    long rawRate;
-    long rawChannels;
-    long frames;
-    double seconds;
-    int offline;
-    int about;
-    int bench;
-    const char* captureDirectory;
-    Click clicks[MAX_CLICKS];
-    int clickCount;
-};
-
-static void printUsage(FILE* out)
-{
-    fprintf(out,
-            "usage: standin PLUGIN.dll [AUDIO.wav | --raw RATE CHANNELS] [--frames N]\n"
-            "               [--seconds S] [--offline] [--capture DIR] [--click F:X,Y]...\n"
-            "               [--bench] [--about]\n"
-            "  Loads PLUGIN.dll, takes its module 0 and renders a frame every delayMs\n"
-            "  with the spectrum of the audio at that moment, until the audio ends,\n"
-            "  N frames or S seconds of audio have been shown, or the window is closed.\n"
-            "  AUDIO.wav       8/16/24/32-bit PCM or 32-bit float WAV, mono or stereo\n"
-            "  --raw R C       PCM streamed on standard input, R (8000 to 192000)\n"
-            "                  frames a second, C (1 or 2) channels interleaved\n"
-            "  --raw-format F  s16 (signed 16-bit little-endian, the default) or f32\n"
-            "                  (32-bit float)\n"
-            "                  (no audio: a built-in signal, 5 seconds unless limited)\n"
-            "  --offline       as fast as possible; the audio advances delayMs a frame\n"
-            "  --capture DIR   save the plug-in's window after each frame as\n"
-            "                  DIR/frame_00000.png, frame_00001.png, ...\n"
-            "  --click F:X,Y   just before frame F (0 is the first) click the left\n"
-            "                  button at client point X,Y of the plug-in's window, as a\n"
-            "                  user would (e.g. on a switch); may be given many times\n"
-            "  --bench         time render (on the built-in signal), a switch press, a\n"
-            "                  repaint and a bare copy over N frames (5000 unless given)\n"
-            "                  and print the figures\n"
-            "  --about         show the plug-in's About box first\n");
-}
-
-// Whole-string numbers only, so "--frames 10x" is a usage error, not 10.
-static int parseLong(const char* text, long* value)
-{
-    char* end = NULL;
-    *value = strtol(text, &end, 10);
-    return end != text && *end == '\0';
-}
-
-static int parseDouble(const char* text, double* value)
-{
-    char* end = NULL;
-    *value = strtod(text, &end);
-    return end != text && *end == '\0' && isfinite(*value);
-}
-
-// FRAME:X,Y, each a whole number of at least 0.
-static int parseClick(const char* text, Click* click)
-{
-    char* end = NULL;
-    const long frame = strtol(text, &end, 10);
-    if (end == text || *end != ':')
-        return 0;
-    const char* rest = end + 1;
-    const long x = strtol(rest, &end, 10);
-    if (end == rest || *end != ',')
-        return 0;
-    rest = end + 1;
-    const long y = strtol(rest, &end, 10);
-    if (end == rest || *end != '\0')
-        return 0;
-    if (frame < 0 || x < 0 || y < 0 || x > 32767 || y > 32767)
-        return 0;
-    click->frame = frame;
-    click->x = (int)x;
-    click->y = (int)y;
-    return 1;
-}
-
-static int parseOption(int argc, char** argv, int* i, Options* options)
-{
-    const char* arg = argv[*i];
-    const int left = argc - *i - 1;
-    if (strcmp(arg, "--frames") == 0 && left >= 1)
-        return parseLong(argv[++*i], &options->frames) && options->frames >= 0;
-    if (strcmp(arg, "--seconds") == 0 && left >= 1)
-        return parseDouble(argv[++*i], &options->seconds) && options->seconds >= 0;
-    if (strcmp(arg, "--raw") == 0 && left >= 2) {
-        options->raw = 1;
-        return parseLong(argv[++*i], &options->rawRate) && parseLong(argv[++*i], &options->rawChannels);
-    }
-    if (strcmp(arg, "--raw-format") == 0 && left >= 1) {
-        const char* name = argv[++*i];
-        options->rawFormat = strcmp(name, "f32") == 0 ? SAMPLE_F32 : SAMPLE_S16;
-        return strcmp(name, "f32") == 0 || strcmp(name, "s16") == 0;
-    }
-    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-        options->help = 1;
-        return 1;
-    }
-    if (strcmp(arg, "--capture") == 0 && left >= 1) {
-        options->captureDirectory = argv[++*i];
-        return 1;
-    }
-    if (strcmp(arg, "--click") == 0 && left >= 1) {
-        if (options->clickCount >= MAX_CLICKS)
-            return 0;
-        return parseClick(argv[++*i], &options->clicks[options->clickCount++]);
-    }
-    if (strcmp(arg, "--offline") == 0) {
-        options->offline = 1;
-        return 1;
-    }
-    if (strcmp(arg, "--about") == 0) {
-        options->about = 1;
-        return 1;
-    }
-    if (strcmp(arg, "--bench") == 0) {
-        options->bench = 1;
-        return 1;
-    }
-    if (arg[0] == '-')
-        return 0;
-    if (!options->pluginPath)
-        options->pluginPath = arg;
-    else if (!options->audioPath)
-        options->audioPath = arg;
-    else
-        return 0;
-    return 1;
-}
-
-static int parseOptions(int argc, char** argv, Options* options)
-{
-    memset(options, 0, sizeof(*options));
-    options->rawFormat = SAMPLE_S16;
-    for (int i = 1; i < argc; i++) {
-        if (!parseOption(argc, argv, &i, options))
-            return 0;
-    }
-    return (options->pluginPath != NULL || options->help) && !(options->raw && options->audioPath);
-}
 
 // Everything the audio frame source needs; large, so it lives in static storage.
 struct AudioSource {
@@ -212,13 +66,6 @@ static int audioFrameSource(void* context, long frame, double positionMs, VisMod
     const int64_t endFrame = (int64_t)llround(positionMs * audio->sampleRate / 1000.0);
     analyseAudio(&source->analyser, audio, endFrame, module->spectrumData);
     module->channelCount = audio->channels;
-    return 1;
-}
-
-static int builtinFrameSource(void* context, long frame, double positionMs, VisModule* module)
-{
-    (void)positionMs;
-    builtinSignal(context, frame, module);
     return 1;
 }
 
@@ -297,18 +144,42 @@ static RunLimits chooseLimits(const Options* options, int hasAudio, int delayMs)
     return limits;
 }
 
-static int runVisualization(const Options* options, VisModule* module, int hasAudio)
+// Every click must land inside the plug-in's window, or it would silently
+// do nothing.
+static int checkClicks(const Options* options, HWND window)
 {
+    if (options->clickCount == 0)
+        return 1;
+    RECT client;
+    if (!window || !GetClientRect(window, &client)) {
+        fprintf(stderr, "standin: the plug-in opened no window to click\n");
+        return 0;
+    }
+    for (int i = 0; i < options->clickCount; i++) {
+        const Click* click = &options->clicks[i];
+        if (click->x >= client.right || click->y >= client.bottom) {
+            fprintf(stderr, "standin: --click %ld:%d,%d is outside the plug-in's %ld x %ld window\n",
+                    click->frame, click->x, click->y, client.right, client.bottom);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+static int runVisualization(const Options* options, VisModule* module, HWND window, int hasAudio)
+{
+    if (!checkClicks(options, window))
+        return EXIT_WINDOW_FAILED;
     RunLimits limits = chooseLimits(options, hasAudio, module->delayMs);
     Progress progress = { 0, clockMs(), 0.0 };
     const int fromFile = hasAudio && !options->raw;
     progress.totalFrames = expectedFrames(&limits, fromFile ? &audioSource.audio : NULL,
                                           module->delayMs);
-    static FrameCapture capture;
+    FrameCapture capture = {};
     FrameWatch watch = { NULL, NULL, 0 };
     if (options->captureDirectory) {
         char error[MAX_PATH + 64];
-        if (!openCapture(&capture, options->captureDirectory, error, sizeof(error))) {
+        if (!openCapture(&capture, window, options->captureDirectory, error, sizeof(error))) {
             fprintf(stderr, "standin: %s\n", error);
             return EXIT_WINDOW_FAILED;
         }
@@ -317,7 +188,10 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
     if (progress.totalFrames >= PROGRESS_MIN_FRAMES)
         watch.progress = &progress;
 
-    Playback playback = { limits, builtinFrameSource, NULL, NULL, NULL };
+    Playback playback;
+    memset(&playback, 0, sizeof(playback));
+    playback.limits = limits;
+    playback.source = builtinSignal;
     if (fromFile) {
         playback.source = audioFrameSource;
         playback.sourceContext = &audioSource;
@@ -328,11 +202,7 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
         playback.sourceContext = options->offline ? NULL : &realTime;
     }
     if (options->clickCount > 0) {
-        playback.clickWindow = findThreadWindow(PLUGIN_WINDOW_CLASS);
-        if (!playback.clickWindow) {
-            fprintf(stderr, "standin: no '%s' window to click\n", PLUGIN_WINDOW_CLASS);
-            return EXIT_WINDOW_FAILED;
-        }
+        playback.clickWindow = window;
         playback.clicks = options->clicks;
         playback.clickCount = options->clickCount;
     }
@@ -355,32 +225,68 @@ static int runVisualization(const Options* options, VisModule* module, int hasAu
     return 0;
 }
 
-static int runBench(const Options* options, VisModule* module)
+static int runBench(const Options* options, VisModule* module, HWND window)
 {
-    HWND window = findThreadWindow(PLUGIN_WINDOW_CLASS);
     if (!window) {
-        fprintf(stderr, "standin: no '%s' window to time\n", PLUGIN_WINDOW_CLASS);
+        fprintf(stderr, "standin: the plug-in opened no window to time\n");
         return EXIT_WINDOW_FAILED;
     }
     const int frames = options->frames > 0 ? (int)options->frames : DEFAULT_BENCH_FRAMES;
     return runBenchmark(module, window, frames, stdout) == 0 ? 0 : EXIT_WINDOW_FAILED;
 }
 
+// Loads the plug-in, hands it the player's window and runs it; returns the
+// exit code.
+static int runPlugin(const Options* options, HWND player, int hasAudio)
+{
+    LoadedPlugin plugin;
+    char error[512];
+    const int loaded = loadPlugin(options->pluginPath, &plugin, error, sizeof(error));
+    if (loaded != LOAD_OK) {
+        fprintf(stderr, "standin: %s\n", error);
+        return loaded;
+    }
+    VisModule* module = plugin.module;
+    if (hasAudio)
+        attachModule(module, player, plugin.library, audioSource.audio.sampleRate,
+                     audioSource.audio.channels);
+    else
+        attachModule(module, player, plugin.library, 44100, 2);
+    printf("%s: %s\n", plugin.header->description, module->description);
+
+    if (options->about)
+        module->config(module);
+
+    int exitCode = EXIT_INIT_FAILED;
+    if (module->init(module) != 0) {
+        fprintf(stderr, "standin: the plug-in's init failed\n");
+    } else {
+        HWND window = findPluginWindow(player);
+        exitCode = options->bench ? runBench(options, module, window)
+                                  : runVisualization(options, module, window, hasAudio);
+        module->quit(module);
+        pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
+    }
+    unloadPlugin(&plugin);
+    return exitCode;
+}
+
 int main(int argc, char** argv)
 {
     Options options;
-    if (!parseOptions(argc, argv, &options)) {
-        printUsage(stderr);
+    if (!parseOptions(argc, argv, &options))
         return EXIT_USAGE;
-    }
     if (options.help) {
         printUsage(stdout);
         return 0;
     }
-    if (options.bench && (options.audioPath || options.raw || options.captureDirectory ||
-                          options.clickCount > 0)) {
-        fprintf(stderr, "standin: --bench times the built-in signal; it takes no audio, --capture or --click\n");
-        return EXIT_USAGE;
+
+    if (options.captureDirectory) {
+        char reason[MAX_PATH + 128];
+        if (!prepareCaptureFolder(options.captureDirectory, reason, sizeof(reason))) {
+            fprintf(stderr, "standin: %s\n", reason);
+            return EXIT_USAGE;
+        }
     }
 
     const int hasAudio = (options.audioPath || options.raw) && !options.bench;
@@ -395,39 +301,16 @@ int main(int argc, char** argv)
         }
     }
 
-    LoadedPlugin plugin;
-    char error[512];
-    int loaded = loadPlugin(options.pluginPath, &plugin, error, sizeof(error));
-    if (loaded != LOAD_OK) {
-        fprintf(stderr, "standin: %s\n", error);
-        freeAudio(&audioSource.audio);
-        closeStream();
-        return loaded;
-    }
-
+    // Without a display no window opens, the plug-in's included; saying so
+    // here spares the user a bare "init failed".
+    int exitCode = EXIT_NO_DISPLAY;
     HWND player = createPlayerWindow();
-    VisModule* module = plugin.module;
-    if (hasAudio)
-        attachModule(module, player, plugin.library, audioSource.audio.sampleRate,
-                     audioSource.audio.channels);
-    else
-        attachModule(module, player, plugin.library, 44100, 2);
-    printf("%s: %s\n", plugin.header->description, module->description);
-
-    if (options.about)
-        module->config(module);
-
-    int exitCode = EXIT_INIT_FAILED;
-    if (module->init(module) != 0) {
-        fprintf(stderr, "standin: the plug-in's init failed\n");
+    if (!player) {
+        fprintf(stderr, "standin: no display: cannot open a window (is DISPLAY set to a running X server?)\n");
     } else {
-        exitCode = options.bench ? runBench(&options, module)
-                                 : runVisualization(&options, module, hasAudio);
-        module->quit(module);
-        pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
+        exitCode = runPlugin(&options, player, hasAudio);
+        destroyPlayerWindow(player);
     }
-    destroyPlayerWindow(player);
-    unloadPlugin(&plugin);
     freeAudio(&audioSource.audio);
     closeStream();
     return exitCode;

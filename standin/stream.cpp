@@ -3,12 +3,12 @@
 // frames it will never need again so their room can be reused.
 #include "standin/stream.h"
 
+#include "standin/common.h"
 #include "standin/host.h"
 
 #include <windows.h>
 
 #include <math.h>
-#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -52,15 +52,6 @@ struct Stream {
 };
 
 static Stream stream;
-
-static int fail(char* reason, size_t reasonSize, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    vsnprintf(reason, reasonSize, format, args);
-    va_end(args);
-    return 0;
-}
 
 // Stores whole frames, waiting while the ring holds frames not yet shown.
 static int storeFrames(const unsigned char* bytes, int64_t frames)

@@ -1,10 +1,12 @@
-// WAV and raw PCM input. Every size in a file is untrusted: each one is
-// checked against the bytes actually present before anything is read.
+// WAV input. Every size in a file is untrusted: each one is checked against
+// the bytes actually present before anything is read.
 #include "standin/wav.h"
+
+#include "standin/common.h"
 
 #include <errno.h>
 #include <math.h>
-#include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -31,15 +33,6 @@ struct WavFormat {
     unsigned blockAlign;
     unsigned bitsPerSample;
 };
-
-static int fail(char* reason, size_t reasonSize, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    vsnprintf(reason, reasonSize, format, args);
-    va_end(args);
-    return 0;
-}
 
 static unsigned readU16(const unsigned char* p)
 {
@@ -151,8 +144,14 @@ static int findChunks(const unsigned char* bytes, size_t size, WavChunks* chunks
     size_t offset = RIFF_HEADER_SIZE;
     while (size - offset >= CHUNK_HEADER_SIZE && !(chunks->fmt && chunks->data)) {
         const unsigned char* header = bytes + offset;
-        const uint32_t chunkSize = readU32(header + 4);
+        uint32_t chunkSize = readU32(header + 4);
         const size_t available = size - offset - CHUNK_HEADER_SIZE;
+        const int isData = memcmp(header, "data", 4) == 0;
+        // A writer that streams cannot go back to fill in the data size: it
+        // leaves 0 or 0xFFFFFFFF, or the file was cut while being written.
+        // Either way the audio runs to the end of the file.
+        if (isData && !chunks->data && (chunkSize == 0 || chunkSize > available))
+            chunkSize = (uint32_t)available;
         if (chunkSize > available) {
             char name[5];
             chunkName(header, name);
@@ -164,7 +163,7 @@ static int findChunks(const unsigned char* bytes, size_t size, WavChunks* chunks
         if (memcmp(header, "fmt ", 4) == 0 && !chunks->fmt) {
             chunks->fmt = body;
             chunks->fmtSize = chunkSize;
-        } else if (memcmp(header, "data", 4) == 0 && !chunks->data) {
+        } else if (isData && !chunks->data) {
             chunks->data = body;
             chunks->dataSize = chunkSize;
         }
@@ -242,6 +241,8 @@ static unsigned char* readWholeFile(FILE* file, size_t* size, char* reason, size
 int readWavFile(const char* path, AudioData* audio, char* reason, size_t reasonSize)
 {
     memset(audio, 0, sizeof(*audio));
+    if (isFolder(path))
+        return fail(reason, reasonSize, "is a folder, not an audio file");
     FILE* file = fopen(path, "rb");
     if (!file)
         return fail(reason, reasonSize, "cannot open: %s", strerror(errno));
@@ -254,68 +255,6 @@ int readWavFile(const char* path, AudioData* audio, char* reason, size_t reasonS
         free(bytes);
         return 0;
     }
-    audio->storage = bytes;
-    return 1;
-}
-
-// Appends everything left in stream to a buffer that doubles as it fills.
-static unsigned char* readStream(FILE* stream, size_t* size, char* reason, size_t reasonSize)
-{
-    size_t capacity = 1 << 20;
-    size_t used = 0;
-    unsigned char* buffer = (unsigned char*)malloc(capacity);
-    while (buffer) {
-        used += fread(buffer + used, 1, capacity - used, stream);
-        if (used < capacity)
-            break;
-        if (capacity >= (size_t)AUDIO_MAX_BYTES) {
-            free(buffer);
-            fail(reason, reasonSize, "more than %d bytes of input", (int)AUDIO_MAX_BYTES);
-            return NULL;
-        }
-        capacity *= 2;
-        unsigned char* grown = (unsigned char*)realloc(buffer, capacity);
-        if (!grown)
-            free(buffer);
-        buffer = grown;
-    }
-    if (!buffer) {
-        fail(reason, reasonSize, "not enough memory for the input");
-        return NULL;
-    }
-    if (ferror(stream)) {
-        free(buffer);
-        fail(reason, reasonSize, "read error");
-        return NULL;
-    }
-    *size = used;
-    return buffer;
-}
-
-int readRawPcm16(FILE* stream, int sampleRate, int channels, AudioData* audio, char* reason,
-                 size_t reasonSize)
-{
-    memset(audio, 0, sizeof(*audio));
-    if (channels < 1 || channels > AUDIO_MAX_CHANNELS)
-        return fail(reason, reasonSize, "%d channels; only 1 or 2 are supported", channels);
-    if (sampleRate < 1 || sampleRate > AUDIO_MAX_RATE)
-        return fail(reason, reasonSize, "sample rate %d Hz is out of range (1 to %d)", sampleRate,
-                    (int)AUDIO_MAX_RATE);
-    size_t size = 0;
-    unsigned char* bytes = readStream(stream, &size, reason, reasonSize);
-    if (!bytes)
-        return 0;
-    audio->sampleRate = sampleRate;
-    audio->channels = channels;
-    audio->format = SAMPLE_S16;
-    audio->bytesPerFrame = 2 * channels;
-    // A trailing part frame, e.g. a stream cut mid-sample, is ignored.
-    audio->frameCount = (uint32_t)(size / (size_t)audio->bytesPerFrame);
-    if (audio->frameCount == 0) {
-        free(bytes);
-        return fail(reason, reasonSize, "no audio on standard input");
-    }
-    audio->samples = bytes;
     audio->storage = bytes;
     return 1;
 }

@@ -1,12 +1,11 @@
-// Audio input for the stand-in: WAV files and raw 16-bit PCM streams, kept as
-// the bytes they arrived in and decoded one sample at a time on demand, so a
-// long song costs its file size in memory and nothing more.
+// WAV files for the stand-in, kept as the bytes they arrived in and decoded
+// one sample at a time on demand, so a long song costs its file size in
+// memory and nothing more. The sample formats are shared with raw streams.
 #ifndef HALDER_STANDIN_WAV_H
 #define HALDER_STANDIN_WAV_H
 
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 enum SampleFormat {
     SAMPLE_U8,      // 8-bit unsigned PCM, silence at 128
@@ -42,11 +41,6 @@ int parseWav(const unsigned char* bytes, size_t size, AudioData* audio, char* re
 
 // Reads a whole WAV file; audio owns the bytes afterwards.
 int readWavFile(const char* path, AudioData* audio, char* reason, size_t reasonSize);
-
-// Reads interleaved signed 16-bit little-endian PCM until the end of stream.
-// The stream must be in binary mode.
-int readRawPcm16(FILE* stream, int sampleRate, int channels, AudioData* audio, char* reason,
-                 size_t reasonSize);
 
 void freeAudio(AudioData* audio);
 

@@ -73,7 +73,7 @@ TEST(RealInput, DragClickSwitchAndCloseAsAUserWould)
                              { 356, 7 }, { 400, 260 } };
     HANDLE user = CreateThread(NULL, 0, playUser, &script, 0, NULL);
     RunLimits limits = { 0, 15000, 1 };
-    RunResult result = runFrames(plugin.module, &limits, builtinSignal, NULL);
+    RunResult result = runBuiltinSignal(plugin.module, limits);
     WaitForSingleObject(user, INFINITE);
     CloseHandle(user);
 
@@ -114,7 +114,7 @@ TEST(LongPath, SettingsAreSkippedWhenTheirPathWouldNotFit)
     attachModule(plugin.module, player, plugin.library, 44100, 2);
     ASSERT_EQ(0, plugin.module->init(plugin.module));
     RunLimits limits = { 5, 0, 0 };
-    runFrames(plugin.module, &limits, builtinSignal, NULL);
+    runBuiltinSignal(plugin.module, limits);
     plugin.module->quit(plugin.module);
     pumpMessages(NULL);
     destroyPlayerWindow(player);

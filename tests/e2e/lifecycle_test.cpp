@@ -91,7 +91,7 @@ protected:
         EXPECT_EQ(0, plugin.module->init(plugin.module));
         EXPECT_NE(nullptr, findPluginWindow());
         RunLimits limits = { frames, 0, 0 };
-        result = runFrames(plugin.module, &limits, builtinSignal, NULL);
+        result = runBuiltinSignal(plugin.module, limits);
         plugin.module->quit(plugin.module);
         pumpMessages(NULL);
         EXPECT_EQ(nullptr, findPluginWindow()) << "quit leaves the window behind";
@@ -132,7 +132,7 @@ TEST_F(PluginRun, SecondRunInTheSameLoadDrawsAsTheFirst)
     pumpMessages(NULL);
     Picture secondPaint = captureClient(second);
     RunLimits limits = { 50, 0, 0 };
-    EXPECT_EQ(50, runFrames(plugin.module, &limits, builtinSignal, NULL).frames);
+    EXPECT_EQ(50, runBuiltinSignal(plugin.module, limits).frames);
     plugin.module->quit(plugin.module);
 
     size_t differing = 0;
@@ -168,7 +168,7 @@ TEST_F(PluginRun, HundredsOfRunsLoseNoGdiCapacity)
     for (int run = 0; run < 300; run++) {
         ASSERT_EQ(0, plugin.module->init(plugin.module)) << "run " << run;
         RunLimits limits = { 2, 0, 0 };
-        runFrames(plugin.module, &limits, builtinSignal, NULL);
+        runBuiltinSignal(plugin.module, limits);
         plugin.module->quit(plugin.module);
         pumpMessages(NULL);
     }

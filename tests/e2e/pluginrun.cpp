@@ -38,3 +38,11 @@ HWND findPluginWindow()
 {
     return FindWindowA("halderVis", NULL);
 }
+
+RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits)
+{
+    Playback playback = {};
+    playback.limits = limits;
+    playback.source = builtinSignal;
+    return runPlayback(module, &playback);
+}

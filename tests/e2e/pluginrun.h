@@ -24,4 +24,7 @@ struct PluginCopy {
 
 HWND findPluginWindow();
 
+// Plays the built-in signal within limits, as the stand-in does with no audio.
+RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits);
+
 #endif

@@ -1,7 +1,8 @@
 // Tiny plug-ins for the stand-in's tests, one per compile definition:
-// FAKE_NO_MODULE has no module 0, FAKE_INIT_FAILS fails its init, and
-// FAKE_RECORDER writes one line per frame to the file named by the
-// STANDIN_RECORD environment variable:
+// FAKE_NO_MODULE has no module 0, FAKE_INIT_FAILS fails its init,
+// FAKE_WINDOW opens a plain 200 x 120 window of its own class, painted
+// pure blue, and FAKE_RECORDER writes one line per frame to the file named
+// by the STANDIN_RECORD environment variable:
 //   channelCount loudestBin0 itsLevel0 loudestBin1 itsLevel1
 // and with FAKE_TIMED as well, a sixth column: when the frame was rendered,
 // in milliseconds of QueryPerformanceCounter, which every process shares.
@@ -14,12 +15,32 @@
 
 static FILE* record;
 
+#ifdef FAKE_WINDOW
+static HWND window;
+
+static void openWindow(VisModule* module)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = module->instance;
+    windowClass.hbrBackground = CreateSolidBrush(RGB(0, 0, 255));
+    windowClass.lpszClassName = "fakeVisWindow";
+    RegisterClassA(&windowClass);
+    window = CreateWindowExA(0, "fakeVisWindow", "fake", WS_POPUP | WS_VISIBLE, 40, 300, 200, 120,
+                             module->parentWindow, NULL, module->instance, NULL);
+}
+#endif
+
 static void VIS_CALL fakeConfig(VisModule*) {}
 
-static int VIS_CALL fakeInit(VisModule*)
+static int VIS_CALL fakeInit(VisModule* module)
 {
+    (void)module;
 #ifdef FAKE_INIT_FAILS
     return 1;
+#elif defined(FAKE_WINDOW)
+    openWindow(module);
+    return window ? 0 : 1;
 #else
     const char* path = getenv("STANDIN_RECORD");
     record = path ? fopen(path, "w") : NULL;
@@ -58,6 +79,9 @@ static int VIS_CALL fakeRender(VisModule* module)
 
 static void VIS_CALL fakeQuit(VisModule*)
 {
+#ifdef FAKE_WINDOW
+    DestroyWindow(window);
+#endif
     if (record)
         fclose(record);
     record = NULL;
