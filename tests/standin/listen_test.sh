@@ -26,8 +26,10 @@ fail() {
   exit 1
 }
 
-# A server of our own on its own socket; the cookie stays out of $HOME.
+# A server of our own on its own socket; the cookie stays out of $HOME, and
+# a desktop's PipeWire, which scripts/listen would prefer, is out of reach.
 export PULSE_SERVER="unix:$WORK/native" PULSE_COOKIE="$WORK/cookie"
+export PIPEWIRE_REMOTE="$WORK/no-pipewire"
 start_server() {
   HOME="$WORK" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
     --disable-shm=yes \
