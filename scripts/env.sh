@@ -1,4 +1,4 @@
-# Shared set-up for scripts/demo and scripts/test: installs what is missing on a
+# Shared set-up for the scripts (demo, test, listen, package): installs what is missing on a
 # Debian machine, starts a display when there is none and prepares a 32-bit Wine
 # prefix. Sourced, not run. Quiet when everything is already in place.
 
@@ -143,4 +143,13 @@ configure_and_build() {
   fi
   cmake --build "$BUILD_DIR" -j"$(nproc)" -- --no-print-directory >"$ROOT/build/build.log" 2>&1 || {
     cat "$ROOT/build/build.log" >&2; return 1; }
+}
+
+# silence_until_window BYTES: writes BYTES of zeros (silence in s16 or f32),
+# so the stand-in starts, then waits for the plug-in's window, which opens
+# just before the first frame. A live source started after it neither plays
+# before the picture can show it nor piles up while Wine starts.
+silence_until_window() {
+  head -c "$1" /dev/zero
+  timeout 60 xdotool search --sync --onlyvisible --name '^TOLVA$' >/dev/null || true
 }

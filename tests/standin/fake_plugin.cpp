@@ -4,7 +4,11 @@
 // pure blue, and FAKE_RECORDER writes one line per frame to the file named
 // by the STANDIN_RECORD environment variable:
 //   channelCount loudestBin0 itsLevel0 loudestBin1 itsLevel1
+// and with FAKE_TIMED as well, a sixth column: when the frame was rendered,
+// in milliseconds of QueryPerformanceCounter, which every process shares.
 #include "plugin/vis.h"
+
+#include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -59,8 +63,16 @@ static int VIS_CALL fakeRender(VisModule* module)
     if (record) {
         const int left = loudestBin(module->spectrumData[0]);
         const int right = loudestBin(module->spectrumData[1]);
-        fprintf(record, "%d %d %d %d %d\n", module->channelCount, left,
+        fprintf(record, "%d %d %d %d %d", module->channelCount, left,
                 module->spectrumData[0][left], right, module->spectrumData[1][right]);
+#ifdef FAKE_TIMED
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        fprintf(record, " %.3f\n", (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart);
+#else
+        fputc('\n', record);
+#endif
     }
     return 0;
 }
