@@ -37,6 +37,7 @@ struct Stream {
     std::vector<unsigned char> window;  // the frames one spectrum is made from
     SpectrumAnalyser analyser;
     double originMs;                // the clock time at which position 0 played
+    int64_t writtenAtLastFrame;     // `written` when the previous frame was chosen
     std::thread reader;
 
     std::mutex lock;
@@ -169,6 +170,15 @@ static int64_t clockEndFrame(long frame, int delayMs)
         stream.originMs -= ahead * msPerFrame;
         position = stream.written;
     }
+    // Audio that arrives after an underrun is the newest there is: show it,
+    // and let the clock follow from there. Without this a writer that comes
+    // back at its own pace stays as far behind the clock as the underrun left
+    // it, and its audio never reaches the picture.
+    if (position > stream.written && stream.written > stream.writtenAtLastFrame) {
+        stream.originMs += (position - stream.written) * msPerFrame;
+        position = stream.written;
+    }
+    stream.writtenAtLastFrame = stream.written;
     if (position > stream.written + SPECTRUM_WINDOW) {
         stream.originMs += (position - stream.written - SPECTRUM_WINDOW) * msPerFrame;
         position = stream.written + SPECTRUM_WINDOW;

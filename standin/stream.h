@@ -19,7 +19,8 @@ int openStream(int sampleRate, int channels, int format, char* reason, size_t re
 // A FrameSource for runPlayback. In real time the audio follows the clock
 // from the first frame: a writer that is ahead is held back by the pipe, a
 // live one that is ahead by more than two frames is caught up with, and when
-// the input falls behind the window runs on into silence. Offline it waits
+// the input falls behind the window runs on into silence until audio comes
+// again, which is then shown at once. Offline it waits
 // for the audio each frame shows. Returns 0 once the input has ended and the
 // position has passed its last frame.
 int streamFrameSource(void* context, long frame, double positionMs, VisModule* module);

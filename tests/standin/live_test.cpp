@@ -149,12 +149,15 @@ std::vector<TimedFrame> readTimedRecord(const std::string& path)
     return frames;
 }
 
-TEST(StandinLiveStream, ATonePipedInRealTimeRaisesTheBarsWithinTwoFrames)
+TEST(StandinLiveStream, ATonePipedInRealTimeAfterAnUnderrunRaisesTheBarsWithinTwoFrames)
 {
     const int rate = 44100;
     const int chunkFrames = rate / 100;  // written every 10 ms, as a recorder delivers
     const int silentChunks = 200;        // 2 s of silence, then the tone
     const int toneChunks = 100;
+    // The writer falls silent before the tone (an underrun) and then comes
+    // back at its own pace, as a recorder does after a hiccup.
+    const double underrunMs = 300;
     const double hz[] = { 40 * 44100.0 / 1152, 40 * 44100.0 / 1152 };
     const Bytes tone = sinePcm16(rate, 2, chunkFrames * toneChunks, hz, 0.7);
     const Bytes silence(chunkFrames * 4, 0);
@@ -174,7 +177,7 @@ TEST(StandinLiveStream, ATonePipedInRealTimeRaisesTheBarsWithinTwoFrames)
     const double start = nowMs();
     double toneWrittenMs = 0;
     for (int chunk = 1; chunk < silentChunks + toneChunks; chunk++) {
-        const double due = start + chunk * 10.0;
+        const double due = start + chunk * 10.0 + (chunk >= silentChunks ? underrunMs : 0);
         while (nowMs() < due)
             Sleep(1);
         const bool isTone = chunk >= silentChunks;
