@@ -1,6 +1,8 @@
 // The built standin.exe fed through a pipe while it runs, as a decoder or a
 // desktop recording feeds it: how soon a tone written in real time reaches
 // the bars, and that a stream far longer than its ring runs in bounded memory.
+#include "support/files.h"
+#include "support/process.h"
 #include "wav_bytes.h"
 
 #include <windows.h>
@@ -9,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -53,22 +54,7 @@ Child startStandin(const std::string& args)
     SetHandleInformation(child.input, HANDLE_FLAG_INHERIT, 0);
     HANDLE out = CreateFileA(scratch("live.out").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                              &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof(startup));
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = readEnd;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    std::string commandLine = "\"" + kStandin + "\" " + args;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    PROCESS_INFORMATION process;
-    if (CreateProcessA(NULL, buffer.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
-        CloseHandle(process.hThread);
-        child.process = process.hProcess;
-        child.processId = process.dwProcessId;
-    }
+    child.process = startProgram("\"" + kStandin + "\" " + args, readEnd, out, out, &child.processId);
     CloseHandle(readEnd);
     CloseHandle(out);
     return child;
@@ -125,14 +111,6 @@ DWORD finish(Child& child)
     return exitCode;
 }
 
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct TimedFrame {
     int level;      // the loudest left bin's level
     double timeMs;  // when it was rendered
@@ -141,7 +119,7 @@ struct TimedFrame {
 std::vector<TimedFrame> readTimedRecord(const std::string& path)
 {
     std::vector<TimedFrame> frames;
-    std::istringstream lines(readText(path));
+    std::istringstream lines(readFile(path));
     int channels, bin0, bin1, level1;
     TimedFrame f;
     while (lines >> channels >> bin0 >> f.level >> bin1 >> level1 >> f.timeMs)
@@ -187,7 +165,7 @@ TEST(StandinLiveStream, ATonePipedInRealTimeAfterAnUnderrunRaisesTheBarsWithinTw
             isTone ? tone.data() + (chunk - silentChunks) * chunkFrames * 4 : silence.data();
         ASSERT_TRUE(writeAll(child.input, bytes, chunkFrames * 4));
     }
-    ASSERT_EQ(0u, finish(child)) << readText(scratch("live.out"));
+    ASSERT_EQ(0u, finish(child)) << readFile(scratch("live.out"));
 
     const std::vector<TimedFrame> frames = readTimedRecord(recordPath);
     int silentBefore = 0;
@@ -229,7 +207,7 @@ size_t peakMemoryForStream(int seconds)
     PROCESS_MEMORY_COUNTERS counters;
     ZeroMemory(&counters, sizeof(counters));
     GetProcessMemoryInfo(child.process, &counters, sizeof(counters));
-    EXPECT_EQ(0u, finish(child)) << readText(scratch("live.out"));
+    EXPECT_EQ(0u, finish(child)) << readFile(scratch("live.out"));
     return counters.PeakWorkingSetSize;
 }
 

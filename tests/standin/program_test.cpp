@@ -1,6 +1,8 @@
 // The built standin.exe as a user runs it: exit codes and messages for each
 // failure, the spectrum it hands a plug-in from a file or a pipe, and the
 // frames it captures. Also the version resource the built DLL carries.
+#include "support/files.h"
+#include "support/process.h"
 #include "wav_bytes.h"
 
 #include <windows.h>
@@ -37,14 +39,6 @@ std::string scratch(const std::string& name)
     return kTestDir + "/" + name;
 }
 
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void writeBytes(const std::string& path, const Bytes& bytes)
 {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
@@ -69,29 +63,18 @@ ProcessRun runStandin(const std::string& args, const std::string& stdinPath = ""
     HANDLE in = openInheritable(input, false);
     HANDLE out = openInheritable(scratch("run.out"), true);
     HANDLE err = openInheritable(scratch("run.err"), true);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof(startup));
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    std::string commandLine = "\"" + kStandin + "\" " + args;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    PROCESS_INFORMATION process;
     ProcessRun run = { 0xFFFFFFFF, "", "" };
-    if (CreateProcessA(NULL, buffer.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 120000);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    HANDLE process = startProgram("\"" + kStandin + "\" " + args, in, out, err);
+    if (process) {
+        WaitForSingleObject(process, 120000);
+        GetExitCodeProcess(process, &run.exitCode);
+        CloseHandle(process);
     }
     CloseHandle(in);
     CloseHandle(out);
     CloseHandle(err);
-    run.out = readText(scratch("run.out"));
-    run.err = readText(scratch("run.err"));
+    run.out = readFile(scratch("run.out"));
+    run.err = readFile(scratch("run.err"));
     return run;
 }
 
@@ -169,7 +152,7 @@ std::vector<Frame> recordFrames(const std::string& args, const std::string& stdi
     EXPECT_EQ(0u, run.exitCode) << run.err;
 
     std::vector<Frame> frames;
-    std::istringstream lines(readText(recordPath));
+    std::istringstream lines(readFile(recordPath));
     Frame f;
     while (lines >> f.channels >> f.loudest[0] >> f.level[0] >> f.loudest[1] >> f.level[1])
         frames.push_back(f);
@@ -330,7 +313,7 @@ TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
     // RAIN pressed before the second frame, as the demo presses it.
     ProcessRun run = runStandin(dll + " --offline --frames 3 --click 1:49,27 --capture " + frames);
     ASSERT_EQ(0u, run.exitCode) << run.err;
-    EXPECT_NE(std::string::npos, readText(folder + "/plugin.ini").find("IsRain=1"));
+    EXPECT_NE(std::string::npos, readFile(folder + "/plugin.ini").find("IsRain=1"));
 
     std::vector<Image> images;
     for (int i = 0; i < 3; i++) {
