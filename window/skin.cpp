@@ -63,7 +63,16 @@ static void clearBarBuffer(void)
         BitBlt(bufferDC, BAR_WIDTH * i, 0, BAR_WIDTH, BAR_AREA_HEIGHT, skinDC, 0, 0, SRCCOPY);
 }
 
-void createSkin(HINSTANCE instance)
+// Whether every surface and table of the skin exists. Without any one of
+// them part of the panel or the bars could never be drawn.
+static int isSkinComplete(void)
+{
+    return skinDC && bufferDC && faceBitmap && titlebarBitmap && meterBitmap && indicatorBitmap
+        && scaleBitmap && barBuffer && barStrip && skinDCInitial && bufferDCInitial && scale48
+        && scale32;
+}
+
+int createSkin(HINSTANCE instance)
 {
     skinDC = CreateCompatibleDC(NULL);
     faceBitmap = LoadBitmapA(instance, "FACE");
@@ -83,6 +92,7 @@ void createSkin(HINSTANCE instance)
     clearBarBuffer();
     scale48 = buildLevelScale(48);
     scale32 = buildLevelScale(32);
+    return isSkinComplete();
 }
 
 static void deleteBitmap(HBITMAP* bitmap)

@@ -25,8 +25,10 @@ extern uint16_t* scale48;           // level to height tables, or null
 extern uint16_t* scale32;
 
 // Creates the contexts, bitmaps, first strip, empty bar area and scales.
-// Nothing is reported: a missing piece only leaves its copies without effect.
-void createSkin(HINSTANCE instance);
+// Returns 1 when every one of them exists, 0 when any could not be made (a
+// process out of GDI handles, say); the caller then releases the rest with
+// destroySkin.
+int createSkin(HINSTANCE instance);
 
 // Releases everything createSkin made; safe after a partial createSkin and
 // when nothing exists.

@@ -19,6 +19,10 @@ const RECT closeButtonRect = { 352, 3, 361, 12 };
 
 static const char kErrorCaption[] = "blah";
 
+// Set when a paint found no drawing context to paint into, so that a start
+// can tell a window it never managed to show.
+static int paintFailed = 0;
+
 // The switches in hit-test order: on a shared edge the right-hand one wins.
 struct Switch {
     const RECT* place;
@@ -88,6 +92,23 @@ static int registerWindowClass(HINSTANCE instance)
     return RegisterClassA(&windowClass) != 0 || isLeftFromFailedStart(instance);
 }
 
+// Undoes a start whose window could not be skinned or painted, which is what
+// a process short of GDI handles meets: a window that stays black is worse
+// than none. The handles are given back before the user is told, so that the
+// message box has some to draw with. Returns init's failure.
+static int abandonStart(VisModule* module)
+{
+    destroySkin();
+    // Forgotten first, so that its end is not taken for the user closing it:
+    // a quit message would end the player's next run at once.
+    HWND window = mainWindow;
+    mainWindow = NULL;
+    DestroyWindow(window);
+    UnregisterClassA(HALDER_WINDOW_CLASS, module->instance);
+    reportError(module, "Error creating skin");
+    return 1;
+}
+
 int createMainWindow(VisModule* module)
 {
     if (!registerWindowClass(module->instance)) {
@@ -106,10 +127,14 @@ int createMainWindow(VisModule* module)
     SetWindowLongPtrA(mainWindow, GWLP_USERDATA, (LONG_PTR)module);
     fitClientArea(mainWindow);
     storeWindowPosition(mainWindow);
-    createSkin(module->instance);
+    if (!createSkin(module->instance))
+        return abandonStart(module);
     ShowWindow(mainWindow, SW_SHOWNORMAL);
+    paintFailed = 0;
     InvalidateRect(mainWindow, NULL, FALSE);
     UpdateWindow(mainWindow);
+    if (paintFailed)
+        return abandonStart(module);
     createCloseButton(module);
     return 0;
 }
@@ -148,8 +173,10 @@ static LRESULT onDestroy(HWND window)
 {
     // The window may be gone before quit (the user closed it): forget it so
     // that later frames and quit neither draw on nor destroy a reused handle.
-    if (window == mainWindow)
-        mainWindow = NULL;
+    // A window of an abandoned start was forgotten already and ends quietly.
+    if (window != mainWindow)
+        return 0;
+    mainWindow = NULL;
     PostQuitMessage(0);
     return 0;
 }
@@ -183,7 +210,10 @@ static LRESULT onPaint(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    paintPanel(window, dc);
+    if (dc)
+        paintPanel(window, dc);
+    else
+        paintFailed = 1;
     EndPaint(window, &paint);
     return 0;
 }

@@ -2,6 +2,8 @@
 // whole runs in every display mode, repeated runs in one load.
 #include "pluginrun.h"
 
+#include "support/dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -62,6 +64,50 @@ TEST(Library, ExportsOnlyTheHeaderAndImportsOnlySystemDlls)
     ASSERT_FALSE(tables.imports.empty());
     for (const std::string& name : tables.imports)
         EXPECT_TRUE(system.count(name)) << "imports " << name;
+}
+
+// Fills this process's GDI handle table with regions but for `spare` handles,
+// as a leaking neighbour in the player's process would; the regions go when
+// the filler does.
+struct GdiFiller {
+    std::vector<HRGN> regions;
+    explicit GdiFiller(size_t spare)
+    {
+        for (;;) {
+            HRGN region = CreateRectRgn(0, 0, 1, 1);
+            if (!region)
+                break;
+            regions.push_back(region);
+        }
+        for (size_t i = 0; i < spare && !regions.empty(); i++) {
+            DeleteObject(regions.back());
+            regions.pop_back();
+        }
+    }
+    ~GdiFiller() { release(); }
+    void release()
+    {
+        for (HRGN region : regions)
+            DeleteObject(region);
+        regions.clear();
+    }
+};
+
+// Counts how many more regions this process can create: a GDI leak shows as
+// lost headroom, since the handle table is finite.
+size_t gdiHeadroom()
+{
+    return GdiFiller(0).regions.size();
+}
+
+size_t differingPixels(const Picture& a, const Picture& b)
+{
+    if (a.pixels.size() != b.pixels.size())
+        return a.pixels.size() + b.pixels.size();
+    size_t differing = 0;
+    for (size_t i = 0; i < a.pixels.size(); i++)
+        differing += a.pixels[i] != b.pixels[i];
+    return differing;
 }
 
 class PluginRun : public ::testing::Test {
@@ -135,27 +181,8 @@ TEST_F(PluginRun, SecondRunInTheSameLoadDrawsAsTheFirst)
     EXPECT_EQ(50, runBuiltinSignal(plugin.module, limits).frames);
     plugin.module->quit(plugin.module);
 
-    size_t differing = 0;
-    ASSERT_EQ(firstPaint.pixels.size(), secondPaint.pixels.size());
-    for (size_t i = 0; i < firstPaint.pixels.size(); i++)
-        differing += firstPaint.pixels[i] != secondPaint.pixels[i];
-    EXPECT_EQ(0u, differing) << "pixels that differ between the first paints of two runs";
-}
-
-// Counts how many more regions this process can create: a GDI leak shows as
-// lost headroom, since the handle table is finite.
-size_t gdiHeadroom()
-{
-    std::vector<HRGN> regions;
-    for (;;) {
-        HRGN region = CreateRectRgn(0, 0, 1, 1);
-        if (!region)
-            break;
-        regions.push_back(region);
-    }
-    for (HRGN region : regions)
-        DeleteObject(region);
-    return regions.size();
+    EXPECT_EQ(0u, differingPixels(firstPaint, secondPaint))
+        << "pixels that differ between the first paints of two runs";
 }
 
 TEST_F(PluginRun, HundredsOfRunsLoseNoGdiCapacity)
@@ -172,6 +199,56 @@ TEST_F(PluginRun, HundredsOfRunsLoseNoGdiCapacity)
         plugin.module->quit(plugin.module);
         pumpMessages(NULL);
     }
+    const size_t after = gdiHeadroom();
+    EXPECT_GE(after + 10, before) << "GDI headroom before " << before << ", after " << after;
+}
+
+// A player whose process is nearly out of GDI handles: a start either fails
+// and says so, leaving nothing behind, or shows the whole panel; once the
+// handles are back, the next start is a normal one.
+TEST_F(PluginRun, AStartShortOfGdiHandlesFailsCleanlyOrPaintsCompletely)
+{
+    copy.writeIni(settingsText(40, 40, 0, 0, 0));
+    runOnce(3);
+    ASSERT_EQ(0, plugin.module->init(plugin.module));
+    pumpMessages(NULL);
+    const Picture normal = captureClient(findPluginWindow());
+    plugin.module->quit(plugin.module);
+    pumpMessages(NULL);
+
+    MessageBoxAnswerer boxes;
+    ASSERT_TRUE(boxes.installed());
+    const size_t before = gdiHeadroom();
+    int failures = 0, starts = 0;
+    for (size_t spare = 0; spare <= 40; spare++) {
+        SCOPED_TRACE(testing::Message() << spare << " handles to spare");
+        boxes.clear();
+        GdiFiller filler(spare);
+        const int result = plugin.module->init(plugin.module);
+        filler.release();
+        EXPECT_EQ(0, pumpMessages(NULL)) << "a quit message would end the player's next run";
+        HWND window = findPluginWindow();
+        if (result != 0) {
+            failures++;
+            EXPECT_EQ(nullptr, window) << "a failed start leaves its window";
+            EXPECT_NE(std::string::npos, boxes.text().find("Error creating skin")) << boxes.text();
+            continue;
+        }
+        starts++;
+        ASSERT_NE(nullptr, window);
+        EXPECT_EQ(0u, differingPixels(normal, captureClient(window)))
+            << "pixels of the first paint that differ from a normal start's";
+        plugin.module->quit(plugin.module);
+        pumpMessages(NULL);
+    }
+    EXPECT_GT(failures, 0) << "no start was short of handles";
+    EXPECT_GT(starts, 0) << "no start had handles enough";
+
+    ASSERT_EQ(0, plugin.module->init(plugin.module)) << "a start after the shortage";
+    pumpMessages(NULL);
+    EXPECT_EQ(0u, differingPixels(normal, captureClient(findPluginWindow())));
+    plugin.module->quit(plugin.module);
+    pumpMessages(NULL);
     const size_t after = gdiHeadroom();
     EXPECT_GE(after + 10, before) << "GDI headroom before " << before << ", after " << after;
 }

@@ -2,6 +2,8 @@
 // keys and closing, checked through messages and pixels read back.
 #include "window_support.h"
 
+#include "support/dialogs.h"
+
 #include <windowsx.h>
 
 namespace {
@@ -235,42 +237,28 @@ TEST_F(WindowRun, MovedWindowIsRememberedAndItsSwitchesFollowIt)
     EXPECT_EQ(settingsText(200, 120, 0, 1, 0), readSettings());
 }
 
-// Refuses our window while installed, and answers every message box, keeping
-// the text of the last one.
+// Refuses our window while installed.
 bool refuseOurWindow = false;
-std::string lastBoxText;
 
-BOOL CALLBACK collectText(HWND child, LPARAM)
-{
-    char text[128] = "";
-    GetWindowTextA(child, text, sizeof(text));
-    lastBoxText += text;
-    return TRUE;
-}
-
-LRESULT CALLBACK startHook(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK refusingHook(int code, WPARAM wParam, LPARAM lParam)
 {
     char className[32] = "";
     GetClassNameA((HWND)wParam, className, sizeof(className));
     if (code == HCBT_CREATEWND && refuseOurWindow && strcmp(className, "halderVis") == 0)
         return 1;
-    if (code == HCBT_ACTIVATE && strcmp(className, "#32770") == 0) {
-        lastBoxText.clear();
-        EnumChildWindows((HWND)wParam, collectText, 0);
-        PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
-    }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 TEST_F(WindowRun, AStartWhoseWindowCouldNotBeCreatedDoesNotBlockTheNext)
 {
-    HHOOK hook = SetWindowsHookExA(WH_CBT, startHook, NULL, GetCurrentThreadId());
+    MessageBoxAnswerer boxes;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, refusingHook, NULL, GetCurrentThreadId());
     ASSERT_NE(nullptr, hook);
     WNDCLASSA ours;
     refuseOurWindow = true;
     EXPECT_EQ(1, init(module));
     refuseOurWindow = false;
-    EXPECT_NE(std::string::npos, lastBoxText.find("Error creating window")) << lastBoxText;
+    EXPECT_NE(std::string::npos, boxes.text().find("Error creating window")) << boxes.text();
     EXPECT_EQ(nullptr, mainWindow);
     EXPECT_EQ(nullptr, skinDC) << "a failed start leaves no skin behind";
     EXPECT_TRUE(GetClassInfoA(module->instance, "halderVis", &ours)) << "class still registered";
@@ -279,8 +267,9 @@ TEST_F(WindowRun, AStartWhoseWindowCouldNotBeCreatedDoesNotBlockTheNext)
     start(100, 100);
     // ...but a start beside a live window of ours still fails.
     HWND live = mainWindow;
+    boxes.clear();
     EXPECT_EQ(1, init(module));
-    EXPECT_NE(std::string::npos, lastBoxText.find("Error registering window class")) << lastBoxText;
+    EXPECT_NE(std::string::npos, boxes.text().find("Error registering window class")) << boxes.text();
     EXPECT_EQ(live, mainWindow);
     UnhookWindowsHookEx(hook);
 
