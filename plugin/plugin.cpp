@@ -7,6 +7,8 @@
 #include "window/skin.h"
 #include "window/window.h"
 
+#include <limits.h>
+
 static const int kWindowWidth = 363;
 static const int kWindowHeight = 150;
 static const int kFallbackPosition = 50;
@@ -58,13 +60,42 @@ void VIS_CALL config(VisModule* module)
     MessageBoxA(module->parentWindow, kAboutText, kAboutCaption, MB_OK);
 }
 
-// A position that would put the window partly off the primary screen is
-// replaced, so a changed screen never leaves the window out of reach.
-static int clampPosition(int value, int screenSize, int windowSize)
+// Whether a window at (x, y) lies wholly on the monitors: each of its four
+// corner pixels on one of them. A window may span two monitors that touch.
+static int isOnMonitors(int x, int y)
 {
-    if (value < 0 || value > screenSize - windowSize)
-        return kFallbackPosition;
-    return value;
+    // Far-off stored values must not wrap around onto a monitor.
+    const long long right = (long long)x + kWindowWidth - 1;
+    const long long bottom = (long long)y + kWindowHeight - 1;
+    if (right > LONG_MAX || bottom > LONG_MAX)
+        return 0;
+    const POINT corners[] = {
+        { x, y }, { (LONG)right, y }, { x, (LONG)bottom }, { (LONG)right, (LONG)bottom },
+    };
+    for (size_t i = 0; i < sizeof(corners) / sizeof(corners[0]); i++) {
+        if (!MonitorFromPoint(corners[i], MONITOR_DEFAULTTONULL))
+            return 0;
+    }
+    return 1;
+}
+
+// A stored position that would put the window partly off the monitors (one
+// since unplugged, say) is replaced, so that the window never opens out of
+// reach: first the one coordinate that alone puts it off, else both. On a
+// single monitor this replaces exactly the coordinates that are out of range
+// for its size, so stored files keep their meaning.
+static void placeOnMonitors(void)
+{
+    if (isOnMonitors(screenX, screenY))
+        return;
+    if (isOnMonitors(kFallbackPosition, screenY)) {
+        screenX = kFallbackPosition;
+    } else if (isOnMonitors(screenX, kFallbackPosition)) {
+        screenY = kFallbackPosition;
+    } else {
+        screenX = kFallbackPosition;
+        screenY = kFallbackPosition;
+    }
 }
 
 static int clampSwitch(int value)
@@ -75,8 +106,7 @@ static int clampSwitch(int value)
 int VIS_CALL init(VisModule* module)
 {
     loadSettings(module);
-    screenX = clampPosition(screenX, GetSystemMetrics(SM_CXSCREEN), kWindowWidth);
-    screenY = clampPosition(screenY, GetSystemMetrics(SM_CYSCREEN), kWindowHeight);
+    placeOnMonitors();
     isRain = clampSwitch(isRain);
     isMirror = clampSwitch(isMirror);
     isReverse = clampSwitch(isReverse);
