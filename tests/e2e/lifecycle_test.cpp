@@ -110,26 +110,8 @@ size_t differingPixels(const Picture& a, const Picture& b)
     return differing;
 }
 
-class PluginRun : public ::testing::Test {
+class PluginRun : public LoadedPluginTest {
 protected:
-    PluginCopy copy;
-    LoadedPlugin plugin = {};
-    HWND player = NULL;
-
-    void SetUp() override
-    {
-        char error[256];
-        ASSERT_EQ(LOAD_OK, loadPlugin(copy.dllPath.c_str(), &plugin, error, sizeof(error))) << error;
-        player = createPlayerWindow();
-        attachModule(plugin.module, player, plugin.library, 44100, 2);
-    }
-    void TearDown() override
-    {
-        pumpMessages(NULL);
-        destroyPlayerWindow(player);
-        unloadPlugin(&plugin);
-    }
-
     // One whole run: init, frames of the built-in signal, quit.
     RunResult runOnce(long frames)
     {

@@ -96,26 +96,7 @@ void printXScreens(const Layout& layout)
     printf("\n");
 }
 
-class Monitors : public ::testing::Test {
-protected:
-    PluginCopy copy;
-    LoadedPlugin plugin = {};
-    HWND player = NULL;
-
-    void SetUp() override
-    {
-        char error[256];
-        ASSERT_EQ(LOAD_OK, loadPlugin(copy.dllPath.c_str(), &plugin, error, sizeof(error))) << error;
-        player = createPlayerWindow();
-        attachModule(plugin.module, player, plugin.library, 44100, 2);
-    }
-    void TearDown() override
-    {
-        pumpMessages(NULL);
-        destroyPlayerWindow(player);
-        unloadPlugin(&plugin);
-    }
-};
+typedef LoadedPluginTest Monitors;
 
 TEST_F(Monitors, WineSeesTheLayout)
 {

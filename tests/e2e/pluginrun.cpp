@@ -46,3 +46,18 @@ RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits)
     playback.source = builtinSignal;
     return runPlayback(module, &playback);
 }
+
+void LoadedPluginTest::SetUp()
+{
+    char error[256];
+    ASSERT_EQ(LOAD_OK, loadPlugin(copy.dllPath.c_str(), &plugin, error, sizeof(error))) << error;
+    player = createPlayerWindow();
+    attachModule(plugin.module, player, plugin.library, 44100, 2);
+}
+
+void LoadedPluginTest::TearDown()
+{
+    pumpMessages(NULL);
+    destroyPlayerWindow(player);
+    unloadPlugin(&plugin);
+}

@@ -8,6 +8,8 @@
 #include "support/files.h"
 #include "support/pixels.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,18 @@ struct PluginCopy {
 };
 
 HWND findPluginWindow();
+
+// A test with a private copy of the DLL loaded, its module 0 attached to a
+// player window of the test's own.
+class LoadedPluginTest : public ::testing::Test {
+protected:
+    PluginCopy copy;
+    LoadedPlugin plugin = {};
+    HWND player = NULL;
+
+    void SetUp() override;
+    void TearDown() override;
+};
 
 // Plays the built-in signal within limits, as the stand-in does with no audio.
 RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits);
