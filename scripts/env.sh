@@ -92,7 +92,10 @@ ensure_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   local n=99
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # A session of its own: Ctrl+C in the terminal would otherwise stop the X
+  # server under Wine's feet, which then says "X connection ... broken";
+  # stop_wineserver ends it after Wine.
+  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
   local i
@@ -134,6 +137,7 @@ stop_wineserver() {
   fi
   if [ -n "${XVFB_PID:-}" ]; then
     kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
   fi
 }
 
