@@ -87,13 +87,14 @@ middle() {
 
 # left_behind: the processes still running that a script started: each
 # carries SCRIPTS_TEST_RUN in its environment. Wine's own programs (its
-# desktop, for one) belong to the prefix's server, which scripts/test runs.
+# desktop, for one) belong to the prefix's server, which scripts/test runs,
+# and one that has ended may wait a moment for that server to reap it.
 left_behind() {
   local environ
   for environ in /proc/[0-9]*/environ; do
     { tr '\0' '\n' <"$environ" | grep -qxF "SCRIPTS_TEST_RUN=$WORK"; } 2>/dev/null &&
-      ps -o args= -p "$(basename "$(dirname "$environ")")"
-  done | grep -v '^C:\\windows\\system32\\' || true
+      ps -o stat=,args= -p "$(basename "$(dirname "$environ")")"
+  done | awk '$1 !~ /^Z/ && $2 !~ /^C:\\windows\\system32\\/' || true
 }
 
 start_server
