@@ -162,7 +162,7 @@ STANDIN_FLAG_OPTIONS="--offline --about"
 # standin_options_help: the lines of a script's --help that describe them.
 standin_options_help() {
   cat <<'HELP'
-Options passed on to the player stand-in:
+Options (all but --help go on to the player stand-in):
   --frames N      stop after N frames
   --seconds S     stop after S seconds of audio
   --offline       render as fast as possible, the audio advancing 25 ms a frame
