@@ -92,7 +92,10 @@ ensure_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   local n=99
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # A session of its own: Ctrl+C in the terminal would otherwise stop the X
+  # server under Wine's feet, which then says "X connection ... broken";
+  # stop_wineserver ends it after Wine.
+  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
   local i
@@ -134,6 +137,7 @@ stop_wineserver() {
   fi
   if [ -n "${XVFB_PID:-}" ]; then
     kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
   fi
 }
 
@@ -145,11 +149,168 @@ configure_and_build() {
     cat "$ROOT/build/build.log" >&2; return 1; }
 }
 
-# silence_until_window BYTES: writes BYTES of zeros (silence in s16 or f32),
-# so the stand-in starts, then waits for the plug-in's window, which opens
-# just before the first frame. A live source started after it neither plays
-# before the picture can show it nor piles up while Wine starts.
+# ---------------------------------------------------------------------------
+# Running the stand-in from demo and listen: their command lines, the display,
+# Ctrl+C, and a live source started once the plug-in's window is up.
+
+# The stand-in's options that the scripts pass on, those that take a value
+# first. The audio input (a file, --raw, --raw-format) is the scripts' own
+# business, and --bench runs without audio.
+STANDIN_VALUE_OPTIONS="--frames --seconds --capture --click"
+STANDIN_FLAG_OPTIONS="--offline --about"
+
+# standin_options_help: the lines of a script's --help that describe them.
+standin_options_help() {
+  cat <<'HELP'
+Options (all but --help go on to the player stand-in):
+  --frames N      stop after N frames
+  --seconds S     stop after S seconds of audio
+  --offline       render as fast as possible, the audio advancing 25 ms a frame
+  --capture DIR   save the plug-in's window after each frame as
+                  DIR/frame_00000.png, ...; DIR is made if missing and refused
+                  if it already holds frame_*.png files
+  --click F:X,Y   click client point X,Y of the plug-in's window just before
+                  frame F (0 is the first); may be given many times
+  --about         show the plug-in's About box first
+  -h, --help      print this help and exit
+HELP
+}
+
+# read_arguments NAME MAX_FILES ARG...: sorts a script's command line into
+# SCRIPT_HELP (1 when -h or --help comes before any mistake), SCRIPT_FILES (the plain
+# arguments, made absolute) and STANDIN_OPTIONS (passed on as given, with
+# --capture's folder made absolute: the scripts run the stand-in from the
+# build folder). A mistake is one line naming it; the return is then 2, the
+# stand-in's code for a bad command line. Values are checked by the stand-in.
+read_arguments() {
+  local name=$1 max_files=$2 arg option value
+  shift 2
+  SCRIPT_HELP=0
+  SCRIPT_FILES=()
+  STANDIN_OPTIONS=()
+  while [ $# -gt 0 ]; do
+    arg=$1
+    shift
+    case "$arg" in
+      -h|--help) SCRIPT_HELP=1; return 0 ;;
+      --) SCRIPT_FILES+=("$@"); break ;;
+      --*) ;;
+      -?*) log "$name: $arg: unknown option (try --help)"; return 2 ;;
+      *) SCRIPT_FILES+=("$arg"); continue ;;
+    esac
+    option=${arg%%=*}
+    if [[ " $STANDIN_FLAG_OPTIONS " == *" $option "* ]]; then
+      [ "$option" = "$arg" ] || { log "$name: $arg: takes no value (try --help)"; return 2; }
+      STANDIN_OPTIONS+=("$arg")
+    elif [[ " $STANDIN_VALUE_OPTIONS " == *" $option "* ]]; then
+      if [ "$option" != "$arg" ]; then
+        value=${arg#*=}
+      elif [ $# -gt 0 ]; then
+        value=$1
+        shift
+      else
+        log "$name: $arg: needs a value (try --help)"
+        return 2
+      fi
+      [ "$option" = --capture ] && value=$(absolute_path "$value")
+      STANDIN_OPTIONS+=("$option" "$value")
+    else
+      log "$name: $arg: unknown option (try --help)"
+      return 2
+    fi
+  done
+  if [ "${#SCRIPT_FILES[@]}" -gt "$max_files" ]; then
+    if [ "$max_files" = 0 ]; then
+      log "$name: ${SCRIPT_FILES[0]}: takes no file (try --help)"
+    else
+      log "$name: ${SCRIPT_FILES[$max_files]}: one file at most (try --help)"
+    fi
+    return 2
+  fi
+  local i
+  for i in "${!SCRIPT_FILES[@]}"; do
+    SCRIPT_FILES[$i]=$(absolute_path "${SCRIPT_FILES[$i]}")
+  done
+}
+
+absolute_path() {
+  case "$1" in
+    /*) printf '%s' "$1" ;;
+    *) printf '%s/%s' "$PWD" "$1" ;;
+  esac
+}
+
+# has_standin_option OPTION...: whether any of them was given.
+has_standin_option() {
+  local arg option
+  for arg in "${STANDIN_OPTIONS[@]}"; do
+    for option in "$@"; do
+      [ "${arg%%=*}" = "$option" ] && return 0
+    done
+  done
+  return 1
+}
+
+# begin_run: from here on the script's end, however it comes (a kill
+# included), stops what it started, Wine before the X server. Ctrl+C ends
+# it with 130 once the stand-in and its sources have ended, although the
+# stand-in then ends as if its window had closed: nothing goes on to later
+# steps. RUN_TEMP is a folder for the run's own files, removed at the end.
+begin_run() {
+  RUN_TEMP=$(mktemp -d)
+  trap end_run EXIT
+  trap 'exit 130' INT
+}
+
+end_run() {
+  stop_wineserver
+  rm -rf "$RUN_TEMP"
+}
+
+# check_display NAME: a display named by DISPLAY that no X server answers
+# ends the script with one line and the stand-in's code for it, 9.
+check_display() {
+  xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+  log "$1: no display: no X server answers on DISPLAY=$DISPLAY"
+  exit 9
+}
+
+# silence_until_window BYTES STANDIN_PID_FILE: writes BYTES of zeros (silence
+# in s16 or f32), so the stand-in starts, then waits for the plug-in's
+# window, which opens just before the first frame. A live source started
+# after it neither plays before the picture can show it nor piles up while
+# Wine starts. Returns 1 as soon as the stand-in whose process id the file
+# holds has ended without a window (a bad option, no display, a failed init).
 silence_until_window() {
-  head -c "$1" /dev/zero
-  timeout 60 xdotool search --sync --onlyvisible --name '^TOLVA$' >/dev/null || true
+  head -c "$1" /dev/zero 2>/dev/null || true
+  local pid=""
+  while :; do
+    [ -n "$pid" ] || pid=$(cat "$2" 2>/dev/null) || true
+    if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
+      return 1
+    fi
+    xdotool search --onlyvisible --name '^TOLVA$' >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+}
+
+# feed_standin BYTES SOURCE [STAND-IN OPTION...]: runs the plug-in in the
+# stand-in with the options, its standard input BYTES of silence and then
+# what the command SOURCE writes, started once the plug-in's window is up
+# and never when the stand-in ends first. Returns the stand-in's exit code:
+# a source learns that the window has gone only when its next write fails,
+# which is no fault of its own.
+feed_standin() {
+  local bytes=$1 source=$2 pid_file="$RUN_TEMP/standin.pid"
+  shift 2
+  local -
+  set +o pipefail
+  : >"$pid_file"
+  {
+    silence_until_window "$bytes" "$pid_file" && $source
+  } | {
+    # exec: the process id written is the stand-in's own.
+    echo "$BASHPID" >"$pid_file"
+    exec wine standin.exe vis_halder.dll "$@"
+  }
 }
