@@ -1,12 +1,17 @@
 ; The setup program: finds the player's folder, puts vis_halder.dll into its
 ; Plugins folder, can make it the player's visualization, and registers an
-; uninstaller in Add/Remove Programs that undoes exactly that.
+; uninstaller in Add/Remove Programs that undoes exactly that. Each player
+; folder is an installation of its own, with its own Add/Remove entry and
+; its own saved values. Neither program acts on a command line it does not
+; understand: it ends with exit code 2, having changed nothing, and says why
+; in one line of the log (and in a message box unless silent).
 ;
 ; CMake builds it (target "setup") and passes, with -D:
 ;   VERSION          the version as people read it, e.g. 0.051
 ;   VERSION_NUMBERS  the same as four numbers for the file properties
 ;   DLL              the plug-in to install
 ;   LICENSE_FILE     the licence, with Windows line ends
+;   RESOURCES        the folder of the generated artwork (icon, page pictures)
 ;   OUTFILE          the setup program to write
 
 Unicode true
@@ -19,32 +24,50 @@ Unicode true
 !define PUBLISHER "The halder developers"
 !define PLUGIN_FILE "vis_halder.dll"
 !define UNINSTALLER "uninstall_vis_halder.exe"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\vis_halder"
+; Each installation's key is this followed by a space and its player folder.
+!define UNINSTALL_KEY_PREFIX "Software\Microsoft\Windows\CurrentVersion\Uninstall\vis_halder"
 !define PLAYER_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp"
 !define PLAYER_WINDOW_CLASS "Winamp v1.x"
 ; The plug-in's own section in plugin.ini, which other plug-ins share.
 !define SETTINGS_SECTION "TOLVA"
 
 ; Exit codes of our own, beside NSIS's 1 (cancelled by the user) and 2
-; (aborted).
+; (aborted), which also stands for a command line we cannot act on.
+!define EXIT_BAD_ARGUMENT 2
 !define EXIT_NO_PLAYER 3
 !define EXIT_PLAYER_RUNNING 4
+; Where both programs note why they stopped without doing their work.
+!define LOG_FILE "$TEMP\vis_halder-setup.log"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+BrandingText "${PRODUCT} ${VERSION}"
+; Files carry no time into the setup program, so that it is the same bytes
+; however old the build's copies are; the plug-in alone keeps its release date.
+SetDateSave off
 ; No InstallDir: $INSTDIR is still empty in .onInit unless /D= was given,
 ; and only then is the player's folder searched for.
 
 Var PlayerDir      ; the player's folder, where winamp.exe lives
+Var InstallKey     ; this installation's key in HKLM: see InstallKeyOf
 Var WinampIni      ; the player's winamp.ini, or empty when it has none yet
 Var FinishText     ; what the finish page says about the visualization choice
+Var MadePlugins    ; 1 when setup made the player's Plugins folder
 
 ; ---------------------------------------------------------------------------
 ; Pages
 
 !define MUI_ABORTWARNING
+; The look: icon and pictures generated from the plug-in's skin.
+!define MUI_ICON "${RESOURCES}/setup.ico"
+!define MUI_UNICON "${RESOURCES}/setup.ico"
+!define MUI_HEADERIMAGE
+!define MUI_HEADERIMAGE_RIGHT
+!define MUI_HEADERIMAGE_BITMAP "${RESOURCES}/setup-header.bmp"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${RESOURCES}/setup-welcome.bmp"
+
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will install ${PRODUCT} into the Plugins folder of the player below. To use another player's folder, click Browse."
@@ -75,6 +98,107 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Free software under the 
 ; Shared by the setup program and the uninstaller (NSIS wants the
 ; uninstaller's functions named un.*).
 
+; Ends the program before it has changed anything, with exit code $R8:
+; appends the reason, $R9, as one line to the log, and shows it unless silent.
+!macro DEFINE_REFUSE un role
+Function ${un}Refuse
+  ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
+  FileOpen $7 "${LOG_FILE}" a
+  ${IfNot} ${Errors}
+    FileSeek $7 0 END
+    FileWrite $7 "$2-$1-$0 $4:$5:$6 vis_halder ${VERSION} ${role}: exit $R8: $R9$\r$\n"
+    FileClose $7
+  ${EndIf}
+  ${IfNot} ${Silent}
+    MessageBox MB_OK|MB_ICONSTOP "$R9"
+  ${EndIf}
+  SetErrorLevel $R8
+  Quit
+FunctionEnd
+!macroend
+!insertmacro DEFINE_REFUSE "" "setup"
+!insertmacro DEFINE_REFUSE "un." "uninstall"
+
+; Takes the first argument off the command line left in $R0 and puts it,
+; without its quotes, in $R1 (empty when none is left). $R0 is left with
+; the blanks after it taken off too.
+!macro DEFINE_NEXT_ARGUMENT un
+Function ${un}SkipBlanks
+  ${Do}
+    StrCpy $R2 $R0 1
+    ${If} $R2 != " "
+    ${AndIf} $R2 != "$\t"
+      ${Break}
+    ${EndIf}
+    StrCpy $R0 $R0 "" 1
+  ${Loop}
+FunctionEnd
+
+Function ${un}NextArgument
+  StrCpy $R1 ""
+  Call ${un}SkipBlanks
+  StrCpy $R2 $R0 1
+  StrCpy $R3 " "
+  ${If} $R2 == '"'
+    StrCpy $R3 '"'
+    StrCpy $R0 $R0 "" 1
+  ${EndIf}
+  ${Do}
+    StrCpy $R2 $R0 1
+    StrCpy $R0 $R0 "" 1
+    ${If} $R2 == ""
+    ${OrIf} $R2 == $R3
+      ${Break}
+    ${EndIf}
+    StrCpy $R1 "$R1$R2"
+  ${Loop}
+  Call ${un}SkipBlanks
+FunctionEnd
+!macroend
+!insertmacro DEFINE_NEXT_ARGUMENT ""
+!insertmacro DEFINE_NEXT_ARGUMENT "un."
+
+; Replaces the folder on the top of the stack with its full, long form
+; without a trailing "\", so that one folder, however it is written, is one
+; installation.
+!macro DEFINE_NORMAL_FOLDER un
+Function ${un}NormalFolder
+  Exch $0
+  Push $1
+  Push $2
+  System::Call 'kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r1, i 0) i .r2'
+  ${If} $2 > 0
+    StrCpy $0 $1
+  ${EndIf}
+  System::Call 'kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2'
+  ${If} $2 > 0
+    StrCpy $0 $1
+  ${EndIf}
+  StrCpy $1 $0 1 -1
+  ${If} $1 == "\"
+    StrCpy $0 $0 -1
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro DEFINE_NORMAL_FOLDER ""
+!insertmacro DEFINE_NORMAL_FOLDER "un."
+
+; Sets $InstallKey to the key of the installation in $PlayerDir: one per
+; player folder, named with the folder, whose "\" a key's name cannot hold
+; and so become "/". It keeps the Add/Remove entry and what uninstalling
+; puts back into that player's settings.
+!macro DEFINE_INSTALL_KEY_OF un
+Function ${un}InstallKeyOf
+  ${WordReplace} $PlayerDir "\" "/" "+" $0
+  StrCpy $InstallKey "${UNINSTALL_KEY_PREFIX} $0"
+FunctionEnd
+!macroend
+!insertmacro DEFINE_INSTALL_KEY_OF ""
+!insertmacro DEFINE_INSTALL_KEY_OF "un."
+
 ; Asks the user to close the player until it is closed; quits when they
 ; cancel, and at once in silent mode, since the running player holds the
 ; DLL open and rewrites winamp.ini when it exits.
@@ -85,9 +209,10 @@ Function ${un}CheckPlayerClosed
     ${If} $0 = 0
       Return
     ${EndIf}
+    StrCpy $R8 ${EXIT_PLAYER_RUNNING}
+    StrCpy $R9 "The player is running: close it first."
     ${If} ${Silent}
-      SetErrorLevel ${EXIT_PLAYER_RUNNING}
-      Quit
+      Call ${un}Refuse
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "The player is running. Please close it, then click Retry." IDRETRY retry
@@ -152,15 +277,56 @@ FunctionEnd
 
 Function .onInit
   SetRegView 32
+  Call CheckArguments
   ${If} $INSTDIR == ""
     Call FindPlayerFolder
   ${EndIf}
   ${If} ${Silent}
   ${AndIfNot} ${FileExists} "$INSTDIR\winamp.exe"
-    SetErrorLevel ${EXIT_NO_PLAYER}
-    Quit
+    StrCpy $R8 ${EXIT_NO_PLAYER}
+    StrCpy $R9 "$INSTDIR holds no winamp.exe, so it is not the player's folder."
+    Call Refuse
   ${EndIf}
   Call CheckPlayerClosed
+FunctionEnd
+
+; NSIS itself takes /S (silent), /NCRC, and /D=folder when it comes last and
+; unquoted, and takes the rest of the line as the folder. It leaves a quoted
+; /D= alone, and drops a folder that is not whole (C:\... or \\server\...):
+; either way setup would install into the player it finds instead. So the
+; whole command line is read again here, and anything but those stops it.
+Function CheckArguments
+  System::Call 'kernel32::GetCommandLineW() w .R0'
+  Call NextArgument  ; the program's own name
+  ${Do}
+    ${If} $R0 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $R2 $R0 3
+    ${If} $R2 S== "/D="
+      StrCpy $R1 $R0 "" 3
+      ${If} $INSTDIR == ""
+        StrCpy $R8 ${EXIT_BAD_ARGUMENT}
+        StrCpy $R9 'Cannot act on "/D=$R1": name the player folder in full, such as /D=C:\Program Files\Winamp.'
+        Call Refuse
+      ${EndIf}
+      ${Break}
+    ${EndIf}
+    Call NextArgument
+    ${If} $R1 S== "/S"
+    ${OrIf} $R1 S== "/NCRC"
+    ${OrIf} $R1 == ""
+      ${Continue}
+    ${EndIf}
+    StrCpy $R8 ${EXIT_BAD_ARGUMENT}
+    StrCpy $R2 $R1 3
+    ${If} $R2 == "/D="
+      StrCpy $R9 'Cannot act on "$R1": write /D= last and without quotes, even when the folder has spaces (/D=C:\Program Files\Winamp).'
+    ${Else}
+      StrCpy $R9 'Cannot act on "$R1": the setup program takes /S (silent) and /D=folder (last, without quotes).'
+    ${EndIf}
+    Call Refuse
+  ${Loop}
 FunctionEnd
 
 ; Proposes the first of the player's known places that holds winamp.exe:
@@ -215,9 +381,20 @@ FunctionEnd
 
 Section "Plug-in (${PLUGIN_FILE})" SecPlugin
   SectionIn RO
+  Push $INSTDIR
+  Call NormalFolder
+  Pop $INSTDIR
   StrCpy $PlayerDir $INSTDIR
+  Call InstallKeyOf
+  StrCpy $MadePlugins 0
+  ${IfNot} ${FileExists} "$INSTDIR\Plugins\*.*"
+    StrCpy $MadePlugins 1
+  ${EndIf}
   SetOutPath "$INSTDIR\Plugins"
+  ; The plug-in keeps its file time: the release date.
+  SetDateSave on
   File "/oname=${PLUGIN_FILE}" "${DLL}"
+  SetDateSave off
   WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
   Call RegisterUninstaller
   StrCpy $FinishText "${PRODUCT} is installed in the player's Plugins folder.$\r$\n$\r$\nChoose it under Options > Preferences > Plug-ins > Visualization."
@@ -230,13 +407,14 @@ Section "Player's visualization" SecSelect
     StrCpy $FinishText "${PRODUCT} is installed in the player's Plugins folder.$\r$\n$\r$\nThe player has not made its settings file yet, so the plug-in could not be selected for it: after the player's first start, choose it under Options > Preferences > Plug-ins > Visualization."
     Return
   ${EndIf}
-  ; The values the user had, for the uninstaller to put back; kept from an
-  ; earlier install rather than replaced by our own.
+  ; The values the user had, for this folder's uninstaller to put back;
+  ; kept from an earlier install into the same folder rather than replaced
+  ; by our own.
   ReadINIStr $0 $WinampIni "Winamp" "visplugin_name"
   ${If} $0 != "${PLUGIN_FILE}"
     ReadINIStr $1 $WinampIni "Winamp" "visplugin_num"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "PreviousVisPluginName" $0
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "PreviousVisPluginNum" $1
+    WriteRegStr HKLM $InstallKey "PreviousVisPluginName" $0
+    WriteRegStr HKLM $InstallKey "PreviousVisPluginNum" $1
   ${EndIf}
   WriteINIStr $WinampIni "Winamp" "visplugin_name" "${PLUGIN_FILE}"
   WriteINIStr $WinampIni "Winamp" "visplugin_num" "0"
@@ -252,36 +430,122 @@ LangString DESC_SecSelect ${LANG_ENGLISH} "Make the plug-in the player's visuali
   !insertmacro MUI_DESCRIPTION_TEXT ${SecSelect} $(DESC_SecSelect)
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
+; The Add/Remove entry of this folder's installation. Its quiet command
+; passes _?= so that whoever runs it waits for the uninstall and gets its
+; real exit code.
 Function RegisterUninstaller
   StrCpy $0 "$INSTDIR\Plugins\${UNINSTALLER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR\Plugins"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$0"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$0" /S'
+  WriteRegStr HKLM $InstallKey "DisplayName" "${PRODUCT} ${VERSION} ($INSTDIR)"
+  WriteRegStr HKLM $InstallKey "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM $InstallKey "DisplayIcon" "$0,0"
+  WriteRegStr HKLM $InstallKey "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM $InstallKey "InstallLocation" "$INSTDIR\Plugins"
+  WriteRegStr HKLM $InstallKey "UninstallString" '"$0"'
+  WriteRegStr HKLM $InstallKey "QuietUninstallString" '"$0" /S _?=$INSTDIR\Plugins'
   SectionGetSize ${SecPlugin} $1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegDWORD HKLM $InstallKey "EstimatedSize" $1
+  WriteRegDWORD HKLM $InstallKey "NoModify" 1
+  WriteRegDWORD HKLM $InstallKey "NoRepair" 1
+  ; Noted only by the install that made the folder, and kept by later ones.
+  ${If} $MadePlugins = 1
+    WriteRegDWORD HKLM $InstallKey "MadePluginsFolder" 1
+  ${EndIf}
 FunctionEnd
 
 ; ---------------------------------------------------------------------------
-; Uninstaller: $INSTDIR is the Plugins folder it lives in.
+; Uninstaller: $INSTDIR is the Plugins folder it lives in, or the one _?=
+; names. Started without _?=, NSIS copies it to the temporary folder and
+; starts the copy with _?= before any of this runs; the first one has
+; ended by then, with exit code 0.
 
 Function un.onInit
   SetRegView 32
+  Push $INSTDIR
+  Call un.NormalFolder
+  Pop $INSTDIR
+  ${GetParent} $INSTDIR $PlayerDir
+  Call un.InstallKeyOf
+  Call un.CheckArguments
+  Call un.CheckInstalled
   Call un.CheckPlayerClosed
 FunctionEnd
 
+; NSIS takes _?= only last and unquoted. A quoted one stays on the command
+; line and NSIS restarts from a copy, which gets here: it goes on only when
+; the folder named is the one it was started from, and changes nothing
+; otherwise. Anything else but /S and /NCRC stops it too.
+Function un.CheckArguments
+  ${GetParameters} $R0
+  ${Do}
+    Call un.NextArgument
+    ${If} $R1 S== "/S"
+    ${OrIf} $R1 S== "/NCRC"
+    ${OrIf} $R1 == ""
+      ${Continue}
+    ${EndIf}
+    StrCpy $R2 $R1 3
+    ${If} $R2 == "_?="
+      StrCpy $R2 $R1 "" 3
+      Push $R2
+      Call un.NormalFolder
+      Pop $R2
+      ${If} $R2 == $INSTDIR
+        ${Continue}
+      ${EndIf}
+    ${EndIf}
+    StrCpy $R8 ${EXIT_BAD_ARGUMENT}
+    StrCpy $R9 'Cannot act on "$R1": the uninstaller takes /S (silent) and _?=Plugins folder (last, without quotes, to wait for it).'
+    Call un.Refuse
+  ${LoopUntil} $R0 == ""
+FunctionEnd
+
+; Only a folder with something of ours in it is uninstalled from.
+Function un.CheckInstalled
+  ClearErrors
+  ReadRegStr $0 HKLM $InstallKey "DisplayName"
+  ${If} ${Errors}
+  ${AndIfNot} ${FileExists} "$INSTDIR\${PLUGIN_FILE}"
+  ${AndIfNot} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+    StrCpy $R8 ${EXIT_BAD_ARGUMENT}
+    StrCpy $R9 "${PRODUCT} is not installed in $INSTDIR."
+    Call un.Refuse
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
-  ${GetParent} $INSTDIR $PlayerDir
   Delete "$INSTDIR\${PLUGIN_FILE}"
-  Delete "$INSTDIR\${UNINSTALLER}"
+  Call un.RemoveUninstaller
   Call un.RemoveSettingsSection
   Call un.RestoreVisualization
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ReadRegDWORD $0 HKLM $InstallKey "MadePluginsFolder"
+  ${If} $0 = 1
+    ; Only when nothing else is left in it; and not while it is our
+    ; working folder.
+    SetOutPath $TEMP
+    RMDir $INSTDIR
+  ${EndIf}
+  DeleteRegKey HKLM $InstallKey
 SectionEnd
+
+; The uninstaller goes with the rest. Started with _?=, it runs from the
+; Plugins folder, and Windows keeps a running program's file: it is moved to
+; the temporary folder instead, to go at the next restart as NSIS's own
+; copies do, so the Plugins folder is left as it was before setup.
+Function un.RemoveUninstaller
+  StrCpy $0 "$INSTDIR\${UNINSTALLER}"
+  Delete $0
+  ${IfNot} ${FileExists} $0
+    Return
+  ${EndIf}
+  GetTempFileName $1
+  Delete $1
+  Rename $0 $1
+  ${If} ${FileExists} $0
+    Delete /REBOOTOK $0
+  ${Else}
+    Delete /REBOOTOK $1
+  ${EndIf}
+FunctionEnd
 
 ; Other plug-ins keep their settings in the same plugin.ini: only our section
 ; goes, and the file only when nothing else is left in it.
@@ -340,8 +604,8 @@ Function un.RestoreVisualization
     Return
   ${EndIf}
   ClearErrors
-  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "PreviousVisPluginName"
-  ReadRegStr $2 HKLM "${UNINSTALL_KEY}" "PreviousVisPluginNum"
+  ReadRegStr $1 HKLM $InstallKey "PreviousVisPluginName"
+  ReadRegStr $2 HKLM $InstallKey "PreviousVisPluginNum"
   ${If} ${Errors}
     Return
   ${EndIf}

@@ -1,6 +1,7 @@
-// Pixel-by-pixel drawing of the skin bitmaps. Every element is a small
-// function with the coordinates it owns, so that a change to the look is a
-// change to one place; the panel is lit from the top left throughout.
+// Pixel-by-pixel drawing of the skin bitmaps, and of the setup program's
+// pictures and icon, which are small panels of the same make. Every element
+// is a small function with the coordinates it owns, so that a change to the
+// look is a change to one place; the panel is lit from the top left throughout.
 #include "skinart.h"
 
 #include <algorithm>
@@ -134,84 +135,95 @@ void drawText(Image& img, int x, int y, const char* text, const Glyph (&font)[N]
 }
 
 // ---------------------------------------------------------------------------
-// FACE
+// FACE, and the panel it shares with the setup program's pictures
 
 constexpr int faceWidth = 363;
 constexpr int faceHeight = 150;
 
-// Plate inside the groove, and the screen sunk into it.
-constexpr int plateLeft = 6, plateTop = 14, plateRight = 357, plateBottom = 144;
-constexpr int screenLeft = 29, screenTop = 22, screenRight = 332, screenBottom = 134;
+// A panel's outline and the areas inside it, inclusive: the plate inside the
+// groove, and the screen sunk into the plate. Every panel keeps the face's
+// margins, so its title bar, rim and screws sit where the face has them.
+struct Panel {
+    int width, height;
+    int plateLeft, plateTop, plateRight, plateBottom;
+    int screenLeft, screenTop, screenRight, screenBottom;
+};
 
-void drawOutline(Image& face) {
-    hline(face, 0, faceWidth - 1, 0, Black);
-    hline(face, 0, faceWidth - 1, faceHeight - 1, Black);
-    vline(face, 0, 0, faceHeight - 1, Black);
-    vline(face, faceWidth - 1, 0, faceHeight - 1, Black);
+Panel panelOfSize(int width, int height) {
+    return {width, height, 6, 14, width - 6, height - 6, 29, 22, width - 31, height - 16};
+}
+
+const Panel facePanel = panelOfSize(faceWidth, faceHeight);
+
+void drawOutline(Image& img, const Panel& p) {
+    hline(img, 0, p.width - 1, 0, Black);
+    hline(img, 0, p.width - 1, p.height - 1, Black);
+    vline(img, 0, 0, p.height - 1, Black);
+    vline(img, p.width - 1, 0, p.height - 1, Black);
 }
 
 // Three rings inside the outline form a rounded rim: its outer slope catches
 // the light on the top and left, its inner slope on the right and bottom.
 // Where a ring turns from a lit side to a dark one, the corner pixel takes
 // the middle grey so the turn does not show as a hard step.
-void drawBevel(Image& face) {
+void drawBevel(Image& img, const Panel& p) {
     const uint8_t topLeft[3] = {LightGrey, Grey, DarkGrey};
     const uint8_t bottomRight[3] = {DarkGrey, Grey, LightGrey};
     for (int i = 1; i <= 3; ++i) {
-        int l = i, t = i, r = faceWidth - 1 - i, b = faceHeight - 1 - i;
+        int l = i, t = i, r = p.width - 1 - i, b = p.height - 1 - i;
         uint8_t lit = topLeft[i - 1], dark = bottomRight[i - 1];
         uint8_t turn = lit == dark ? lit : uint8_t(Grey);
-        hline(face, l, r, t, lit);
-        vline(face, l, t, b, lit);
-        hline(face, l, r, b, dark);
-        vline(face, r, t, b, dark);
-        face.set(r, t, turn);
-        face.set(l, b, turn);
+        hline(img, l, r, t, lit);
+        vline(img, l, t, b, lit);
+        hline(img, l, r, b, dark);
+        vline(img, r, t, b, dark);
+        img.set(r, t, turn);
+        img.set(l, b, turn);
     }
-    face.set(1, 1, White);
-    face.set(faceWidth - 4, faceHeight - 4, White);
+    img.set(1, 1, White);
+    img.set(p.width - 4, p.height - 4, White);
 }
 
 // Black channel between the rim and the plate: 2 pixels on the top and left,
 // 1 on the right and bottom. The plate is laid over the middle of it.
-void drawGroove(Image& face) { fill(face, 4, 12, faceWidth - 5, faceHeight - 5, Black); }
+void drawGroove(Image& img, const Panel& p) { fill(img, 4, 12, p.width - 5, p.height - 5, Black); }
 
 // How far the first rows of each plate corner are cut back: a quarter circle.
 constexpr int plateCornerCut[] = {4, 2, 1, 1};
 
-bool onPlate(int x, int y) {
-    if (x < plateLeft || x > plateRight || y < plateTop || y > plateBottom) return false;
-    int dx = std::min(x - plateLeft, plateRight - x);
-    int dy = std::min(y - plateTop, plateBottom - y);
+bool onPlate(const Panel& p, int x, int y) {
+    if (x < p.plateLeft || x > p.plateRight || y < p.plateTop || y > p.plateBottom) return false;
+    int dx = std::min(x - p.plateLeft, p.plateRight - x);
+    int dy = std::min(y - p.plateTop, p.plateBottom - y);
     return !(dy < 4 && dx < plateCornerCut[dy]);
 }
 
 // The raised plate: lit where its edge faces up or left, shadowed where it
 // faces down or right, and the middle grey where the curve of a corner does both.
-void drawPlate(Image& face) {
-    for (int y = plateTop; y <= plateBottom; ++y)
-        for (int x = plateLeft; x <= plateRight; ++x) {
-            if (!onPlate(x, y)) continue;
-            bool lit = !onPlate(x - 1, y) || !onPlate(x, y - 1);
-            bool shaded = !onPlate(x + 1, y) || !onPlate(x, y + 1);
+void drawPlate(Image& img, const Panel& p) {
+    for (int y = p.plateTop; y <= p.plateBottom; ++y)
+        for (int x = p.plateLeft; x <= p.plateRight; ++x) {
+            if (!onPlate(p, x, y)) continue;
+            bool lit = !onPlate(p, x - 1, y) || !onPlate(p, x, y - 1);
+            bool shaded = !onPlate(p, x + 1, y) || !onPlate(p, x, y + 1);
             uint8_t ink = DarkGrey;
             if (lit && shaded) ink = Grey;
             else if (lit) ink = LightGrey;
             else if (shaded) ink = DarkestGrey;
-            face.set(x, y, ink);
+            img.set(x, y, ink);
         }
 }
 
 // The screen sits below the plate: a dark rim all round, and beyond the
 // right and bottom sides the plate's edge catches the light as a lip that
 // fades out at both ends.
-void drawScreen(Image& face) {
-    fill(face, screenLeft - 1, screenTop - 1, screenRight + 1, screenBottom + 1, DarkestGrey);
-    fill(face, screenLeft, screenTop, screenRight, screenBottom, Black);
-    vline(face, screenRight + 2, screenTop, screenBottom + 2, LightGrey);
-    hline(face, screenLeft, screenRight + 2, screenBottom + 2, LightGrey);
-    vline(face, screenRight + 2, screenTop - 1, screenTop, Grey);
-    hline(face, screenLeft - 1, screenLeft, screenBottom + 2, Grey);
+void drawScreen(Image& img, const Panel& p) {
+    fill(img, p.screenLeft - 1, p.screenTop - 1, p.screenRight + 1, p.screenBottom + 1, DarkestGrey);
+    fill(img, p.screenLeft, p.screenTop, p.screenRight, p.screenBottom, Black);
+    vline(img, p.screenRight + 2, p.screenTop, p.screenBottom + 2, LightGrey);
+    hline(img, p.screenLeft, p.screenRight + 2, p.screenBottom + 2, LightGrey);
+    vline(img, p.screenRight + 2, p.screenTop - 1, p.screenTop, Grey);
+    hline(img, p.screenLeft - 1, p.screenLeft, p.screenBottom + 2, Grey);
 }
 
 // A round screw head 7 pixels across, its centre at (cx, cy): a dark rim,
@@ -243,11 +255,21 @@ void drawScrew(Image& face, int cx, int cy, bool slotAcross) {
               legend);
 }
 
-void drawScrews(Image& face) {
-    drawScrew(face, 19, 25, true);
-    drawScrew(face, 343, 25, false);
-    drawScrew(face, 19, 132, false);
-    drawScrew(face, 343, 132, true);
+void drawScrews(Image& img, const Panel& p) {
+    drawScrew(img, 19, 25, true);
+    drawScrew(img, p.width - 20, 25, false);
+    drawScrew(img, 19, p.height - 18, false);
+    drawScrew(img, p.width - 20, p.height - 18, true);
+}
+
+// Outline, rim, plate, screen and screws: what every panel has.
+void drawPanel(Image& img, const Panel& p) {
+    drawOutline(img, p);
+    drawBevel(img, p);
+    drawGroove(img, p);
+    drawPlate(img, p);
+    drawScreen(img, p);
+    drawScrews(img, p);
 }
 
 // Dots beside the two side scales, one on every odd row of their height.
@@ -272,7 +294,7 @@ void drawRuler(Image& face) {
 constexpr int titleWidth = 362;
 constexpr int titleHeight = 14;
 constexpr int closeImageX = 363;
-constexpr int closeButtonX = 352, closeButtonY = 3;
+constexpr int closeButtonY = 3;
 
 enum class CloseLook { Normal, Pressed, Inactive };
 
@@ -312,35 +334,39 @@ void drawGripBand(Image& bar, int left, int right, int top, const uint8_t (&line
     for (int i = 0; i < 5; ++i) hline(bar, left + 1, right - 1, top + 5 + i, lines[i]);
 }
 
-// One 362 x 14 state. It starts from the face's own top rows, so that its
-// rim and groove continue the face's exactly where the two meet.
-void drawTitleState(Image& bar, const Image& face, int top, bool active) {
+// What a title bar of the given width shows over the rim: two grip bands
+// with the caption in a gap between them, centred, and the close button
+// at the right end.
+void drawTitleMarks(Image& bar, int width, int top, bool active) {
     static const uint8_t activeLines[5] = {Yellow, White, DarkBrown, Gold, Yellow};
     static const uint8_t inactiveLines[5] = {Gold, LightGrey, DarkBrown, Olive, Khaki};
-    paste(bar, crop(face, 0, 0, titleWidth, titleHeight), 0, top);
-    drawGripBand(bar, 13, 159, top, active ? activeLines : inactiveLines);
-    drawGripBand(bar, 203, 349, top, active ? activeLines : inactiveLines);
-    drawText(bar, 167, top + 5, "TOLVA", captionFont, active ? White : LightGrey,
+    const int right = width - 13;
+    const int centre = (13 + right) / 2;
+    drawGripBand(bar, 13, centre - 22, top, active ? activeLines : inactiveLines);
+    drawGripBand(bar, centre + 22, right, top, active ? activeLines : inactiveLines);
+    drawText(bar, centre - 14, top + 5, "TOLVA", captionFont, active ? White : LightGrey,
              active ? NearWhite : Grey);
     // The child button covers this spot; the bar underneath shows the same
     // image so nothing flickers between the two paints.
-    paste(bar, makeCloseButton(active ? CloseLook::Normal : CloseLook::Inactive), closeButtonX,
+    paste(bar, makeCloseButton(active ? CloseLook::Normal : CloseLook::Inactive), width - 10,
           top + closeButtonY);
+}
+
+// One 362 x 14 state. It starts from the face's own top rows, so that its
+// rim and groove continue the face's exactly where the two meet.
+void drawTitleState(Image& bar, const Image& face, int top, bool active) {
+    paste(bar, crop(face, 0, 0, titleWidth, titleHeight), 0, top);
+    drawTitleMarks(bar, titleWidth, top, active);
 }
 
 }  // namespace
 
 Image makeFace() {
-    Image face(faceWidth, faceHeight, DarkGrey);
-    drawOutline(face);
-    drawBevel(face);
-    drawGroove(face);
-    drawPlate(face);
-    drawScreen(face);
-    drawScrews(face);
-    drawDottedLines(face);
-    drawRuler(face);
-    return face;
+    Image img(faceWidth, faceHeight, DarkGrey);
+    drawPanel(img, facePanel);
+    drawDottedLines(img);
+    drawRuler(img);
+    return img;
 }
 
 Image makeTitlebar() {
@@ -397,6 +423,73 @@ Image makeScale() {
 }
 
 // ---------------------------------------------------------------------------
+// The setup program's pictures and icon: small panels with the face's rim,
+// plate, screws and title bar, showing a still of the bars in the meter's
+// inks.
+
+namespace {
+
+// The still: each bar's height in hundredths of the screen's, and how far
+// above it its peak marker floats.
+constexpr int stillLevels[12] = {48, 66, 82, 94, 86, 70, 56, 64, 50, 36, 42, 30};
+constexpr int stillPeakGap = 8;
+
+// Fills the area (inclusive) with as many bars of the given pitch as fit,
+// centred: lit cells up to each bar's height and its peak marker, unlit cells
+// above, every bar and cell one blank pixel apart, as the plug-in draws them.
+void drawStill(Image& img, int left, int top, int right, int bottom, int pitch) {
+    const Image meter = makeMeter();
+    const uint8_t unlit = meter.at(0, 0), lit = meter.at(0, 4);
+    const int bars = (right - left + 2) / pitch;
+    const int cells = (bottom - top + 2) / 2;
+    const int firstX = left + (right - left + 2 - bars * pitch) / 2;
+    for (int k = 0; k < bars; ++k) {
+        const int level = stillLevels[k * 12 / bars];
+        const int height = cells * level / 100;
+        const int peak = std::min(cells - 1, height + std::max(1, cells * stillPeakGap / 100));
+        const int x = firstX + k * pitch;
+        for (int c = 0; c < cells; ++c)  // c counts cells from the bottom
+            hline(img, x, x + pitch - 2, top + 2 * (cells - 1 - c), c < height || c == peak ? lit : unlit);
+    }
+}
+
+// A panel with its title bar lit and a still on its screen.
+Image drawSetupPanel(int width, int height) {
+    const Panel p = panelOfSize(width, height);
+    Image img(width, height, DarkGrey);
+    drawPanel(img, p);
+    drawTitleMarks(img, width - 1, 0, true);
+    drawStill(img, p.screenLeft + 2, p.screenTop + 2, p.screenRight - 2, p.screenBottom - 2, 8);
+    return img;
+}
+
+// One size of the icon: a rounded plate with a sunk screen showing the still;
+// outside the plate's corners the icon is transparent (mask 1).
+IconImage drawIcon(int size, int screenInset, int pitch) {
+    const int far = size - 1 - screenInset;
+    const Panel p = {size, size, 0, 0, size - 1, size - 1, screenInset, screenInset, far, far};
+    IconImage icon{Image(size, size, DarkGrey), Image(size, size, 0)};
+    drawPlate(icon.picture, p);
+    drawScreen(icon.picture, p);
+    drawStill(icon.picture, screenInset, screenInset + 1, far, far - 1, pitch);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if (!onPlate(p, x, y)) {
+                icon.picture.set(x, y, Black);
+                icon.mask.set(x, y, 1);
+            }
+    return icon;
+}
+
+}  // namespace
+
+Image makeSetupHeader() { return drawSetupPanel(150, 57); }
+
+Image makeSetupWelcome() { return drawSetupPanel(164, 314); }
+
+std::vector<IconImage> makeSetupIcon() { return {drawIcon(32, 4, 8), drawIcon(16, 3, 3)}; }
+
+// ---------------------------------------------------------------------------
 // .bmp encoding
 
 namespace {
@@ -411,29 +504,20 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
     put16(out, v >> 16);
 }
 
-}  // namespace
+// BITMAPINFOHEADER of a 4-bit picture with the palette, then its pixels:
+// bottom row first, two to a byte with the left one in the high nibble, each
+// row padded with zeros to a multiple of 4 bytes. An icon's header counts its
+// mask's rows in the height as well (heightRows) and its size in the image size.
+uint32_t pixelRowBytes(const Image& image) { return ((static_cast<uint32_t>(image.width) + 1) / 2 + 3) / 4 * 4; }
 
-std::vector<uint8_t> encodeBmp(const Image& image) {
-    const uint32_t rowBytes = ((static_cast<uint32_t>(image.width) + 1) / 2 + 3) / 4 * 4;
-    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(image.height);
-    const uint32_t pixelOffset = 14 + 40 + 16 * 4;
-
-    std::vector<uint8_t> out;
-    out.reserve(pixelOffset + pixelBytes);
-    // BITMAPFILEHEADER
-    out.push_back('B');
-    out.push_back('M');
-    put32(out, pixelOffset + pixelBytes);
-    put32(out, 0);  // two reserved words
-    put32(out, pixelOffset);
-    // BITMAPINFOHEADER
+void putPicture(std::vector<uint8_t>& out, const Image& image, int heightRows, uint32_t imageBytes) {
     put32(out, 40);
     put32(out, static_cast<uint32_t>(image.width));
-    put32(out, static_cast<uint32_t>(image.height));  // positive: bottom-up
-    put16(out, 1);                                     // planes
-    put16(out, 4);                                     // bits per pixel
-    put32(out, 0);                                     // BI_RGB
-    put32(out, pixelBytes);
+    put32(out, static_cast<uint32_t>(heightRows));  // positive: bottom-up
+    put16(out, 1);                                  // planes
+    put16(out, 4);                                  // bits per pixel
+    put32(out, 0);                                  // BI_RGB
+    put32(out, imageBytes);
     put32(out, 0);  // horizontal resolution
     put32(out, 0);  // vertical resolution
     put32(out, 16); // colours used
@@ -445,8 +529,7 @@ std::vector<uint8_t> encodeBmp(const Image& image) {
         out.push_back(c.red);
         out.push_back(0);
     }
-    // Pixels, bottom row first, two to a byte with the left one in the high
-    // nibble, each row padded with zeros to a multiple of 4 bytes.
+    const uint32_t rowBytes = pixelRowBytes(image);
     for (int y = image.height - 1; y >= 0; --y) {
         const size_t rowStart = out.size();
         for (int x = 0; x < image.width; x += 2) {
@@ -456,6 +539,62 @@ std::vector<uint8_t> encodeBmp(const Image& image) {
         }
         while (out.size() - rowStart < rowBytes) out.push_back(0);
     }
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeBmp(const Image& image) {
+    const uint32_t pixelBytes = pixelRowBytes(image) * static_cast<uint32_t>(image.height);
+    const uint32_t pixelOffset = 14 + 40 + 16 * 4;
+
+    std::vector<uint8_t> out;
+    out.reserve(pixelOffset + pixelBytes);
+    // BITMAPFILEHEADER
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, pixelOffset + pixelBytes);
+    put32(out, 0);  // two reserved words
+    put32(out, pixelOffset);
+    putPicture(out, image, image.height, pixelBytes);
+    return out;
+}
+
+std::vector<uint8_t> encodeIco(const std::vector<IconImage>& icons) {
+    // Each image: its picture as in a .bmp, then its 1-bit mask, rows padded
+    // to 4 bytes likewise.
+    std::vector<std::vector<uint8_t>> images;
+    for (const IconImage& icon : icons) {
+        const uint32_t maskRowBytes = (static_cast<uint32_t>(icon.mask.width) + 31) / 32 * 4;
+        const uint32_t imageBytes = (pixelRowBytes(icon.picture) + maskRowBytes) *
+                                    static_cast<uint32_t>(icon.picture.height);
+        std::vector<uint8_t> image;
+        putPicture(image, icon.picture, 2 * icon.picture.height, imageBytes);
+        for (int y = icon.mask.height - 1; y >= 0; --y) {
+            std::vector<uint8_t> row(maskRowBytes, 0);
+            for (int x = 0; x < icon.mask.width; ++x)
+                if (icon.mask.at(x, y)) row[static_cast<size_t>(x) / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            image.insert(image.end(), row.begin(), row.end());
+        }
+        images.push_back(image);
+    }
+    // ICONDIR, then one ICONDIRENTRY per image, then the images.
+    std::vector<uint8_t> out;
+    put16(out, 0);
+    put16(out, 1);  // an icon, not a cursor
+    put16(out, static_cast<uint32_t>(icons.size()));
+    uint32_t offset = 6 + 16 * static_cast<uint32_t>(icons.size());
+    for (size_t i = 0; i < icons.size(); ++i) {
+        out.push_back(static_cast<uint8_t>(icons[i].picture.width));
+        out.push_back(static_cast<uint8_t>(icons[i].picture.height));
+        out.push_back(16);  // colours
+        out.push_back(0);
+        put16(out, 1);  // planes
+        put16(out, 4);  // bits per pixel
+        put32(out, static_cast<uint32_t>(images[i].size()));
+        put32(out, offset);
+        offset += static_cast<uint32_t>(images[i].size());
+    }
+    for (const std::vector<uint8_t>& image : images) out.insert(out.end(), image.begin(), image.end());
     return out;
 }
 
@@ -465,6 +604,12 @@ const std::array<Artwork, 5> artworks = {{
     {"METER", makeMeter},
     {"INDICATOR", makeIndicator},
     {"SCALE", makeScale},
+}};
+
+const std::array<GeneratedFile, 3> setupArtFiles = {{
+    {"setup-header.bmp", [] { return encodeBmp(makeSetupHeader()); }},
+    {"setup-welcome.bmp", [] { return encodeBmp(makeSetupWelcome()); }},
+    {"setup.ico", [] { return encodeIco(makeSetupIcon()); }},
 }};
 
 }  // namespace skinart

@@ -1,5 +1,6 @@
-// The five skin bitmaps, drawn pixel by pixel from code so that the artwork
-// can be regenerated and reviewed like any other source. Portable C++17: the
+// The five skin bitmaps, and the setup program's pictures and icon made from
+// the same parts, drawn pixel by pixel from code so that the artwork can be
+// regenerated and reviewed like any other source. Portable C++17: the
 // generator runs on the build machine as well as under Windows.
 #pragma once
 
@@ -61,8 +62,22 @@ Image makeMeter();      // 8 x 6: unlit, reflection and lit bar cells
 Image makeIndicator();  // 34 x 48: the three switch labels, off and on
 Image makeScale();      // 12 x 95: one side-scale column per display mode
 
+// The setup program's artwork: a small panel with the title bar and a still
+// of the bars, in the sizes its pages show.
+Image makeSetupHeader();   // 150 x 57: the header of the inner pages
+Image makeSetupWelcome();  // 164 x 314: beside the welcome and finish pages
+
+// One size of an icon: its picture, and its mask (1 where it is transparent).
+struct IconImage {
+    Image picture;
+    Image mask;
+};
+std::vector<IconImage> makeSetupIcon();  // 32 x 32 and 16 x 16
+
 // The complete .bmp file: 4 bits per pixel, bottom-up, 16-colour palette.
 std::vector<uint8_t> encodeBmp(const Image& image);
+// The complete .ico file: each size in 4 bits per pixel with the palette.
+std::vector<uint8_t> encodeIco(const std::vector<IconImage>& icons);
 
 // Every skin bitmap by its resource name, in the order the skin loads them.
 struct Artwork {
@@ -70,5 +85,12 @@ struct Artwork {
     Image (*make)();
 };
 extern const std::array<Artwork, 5> artworks;
+
+// The setup program's artwork files by name, each with what makes its bytes.
+struct GeneratedFile {
+    const char* fileName;
+    std::vector<uint8_t> (*bytes)();
+};
+extern const std::array<GeneratedFile, 3> setupArtFiles;
 
 }  // namespace skinart

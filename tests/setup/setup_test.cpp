@@ -1,7 +1,8 @@
-// The setup program and its uninstaller as a silent install runs them, on a
-// fake player folder (the stand-in serves as winamp.exe): where the plug-in
+// The setup program and its uninstaller as a silent install runs them, on
+// fake player folders (the stand-in serves as winamp.exe): where the plug-in
 // goes, what changes in the player's settings and in Add/Remove Programs,
-// what removal takes away and what it leaves, and the two refusals.
+// what removal takes away and what it leaves, the refusals, command lines
+// they must not act on, and two players each with an installation of its own.
 #include "support/files.h"
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,10 +21,9 @@ const std::string kSetup = HALDER_SETUP_EXE;
 const std::string kReleaseDll = HALDER_RELEASE_DLL;  // what the setup program carries
 const std::string kStandin = std::string(HALDER_BINARY_DIR) + "/standin.exe";
 const char* const kPlayerKey = "Software\\Winamp";
-const char* const kUninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vis_halder";
 const char* const kUninstaller = "uninstall_vis_halder.exe";
 
+const DWORD kExitBadArgument = 2;
 const DWORD kExitNoPlayer = 3;
 const DWORD kExitPlayerRunning = 4;
 
@@ -79,11 +81,32 @@ DWORD runSetup(const std::string& args)
 }
 
 // The uninstaller, kept waited for: without _? it copies itself away and
-// returns at once.
-DWORD runUninstaller(const std::string& player)
+// returns at once. _?= comes last and unquoted, spaces and all.
+DWORD runUninstaller(const std::string& player, const std::string& args = "/S")
 {
     const std::string plugins = player + "\\Plugins";
-    return run("\"" + plugins + "\\" + kUninstaller + "\" /S _?=" + plugins);
+    return run("\"" + plugins + "\\" + kUninstaller + "\" " + args + " _?=" + plugins);
+}
+
+// Polls until the check holds, for what a program started by another does
+// after the first has returned; false when a minute passes first.
+bool eventually(const std::function<bool()>& check)
+{
+    for (int i = 0; i < 600; ++i) {
+        if (check())
+            return true;
+        Sleep(100);
+    }
+    return check();
+}
+
+// Where both programs note why they stopped, one line each time.
+const std::string kLog = tempFolder("vis_halder-setup.log");
+
+size_t logLines()
+{
+    const std::string text = readFile(kLog);
+    return (size_t)std::count(text.begin(), text.end(), '\n');
 }
 
 std::string iniValue(const std::string& file, const char* section, const char* key)
@@ -93,22 +116,47 @@ std::string iniValue(const std::string& file, const char* section, const char* k
     return value;
 }
 
-std::string uninstallValue(const char* name)
+// The Add/Remove Programs key of the installation in a player folder.
+std::string uninstallKey(const std::string& player)
+{
+    std::string name = player;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vis_halder " + name;
+}
+
+std::string uninstallValue(const std::string& player, const char* name)
 {
     char value[512] = "";
     DWORD size = sizeof(value);
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, NULL, value, &size))
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, uninstallKey(player).c_str(), name, RRF_RT_REG_SZ, NULL,
+                     value, &size))
         return "(none)";
     return value;
 }
 
-bool uninstallKeyExists()
+bool uninstallKeyExists(const std::string& player)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key))
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallKey(player).c_str(), 0, KEY_READ, &key))
         return false;
     RegCloseKey(key);
     return true;
+}
+
+// How many installations Add/Remove Programs lists for the plug-in.
+int uninstallEntries()
+{
+    HKEY root;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", 0,
+                      KEY_READ, &root))
+        return 0;
+    int entries = 0;
+    char name[512];
+    for (DWORD i = 0, size = sizeof(name); !RegEnumKeyExA(root, i, name, &size, NULL, NULL, NULL, NULL);
+         ++i, size = sizeof(name))
+        entries += std::string(name).rfind("vis_halder", 0) == 0;
+    RegCloseKey(root);
+    return entries;
 }
 
 // A string from the setup program's file properties (U.S. English, in the
@@ -139,10 +187,12 @@ HWND startFakePlayer()
 }
 
 // Every test starts from a player folder with winamp.exe and another
-// plug-in in Plugins, and leaves no folder or registry key behind.
+// plug-in in Plugins, and a second player, in a folder with spaces, that has
+// no Plugins folder yet; it leaves no folder or registry key behind.
 class SetupProgram : public ::testing::Test {
 protected:
     std::string player = tempFolder("halder_setup_test");
+    std::string secondPlayer = tempFolder("halder setup test two");
     std::string redirected = appDataFolder("halder_setup_test_ini");
 
     void SetUp() override
@@ -152,6 +202,8 @@ protected:
         CreateDirectoryA((player + "\\Plugins").c_str(), NULL);
         ASSERT_TRUE(CopyFileA(kStandin.c_str(), (player + "\\winamp.exe").c_str(), FALSE));
         ASSERT_TRUE(writeFile(player + "\\Plugins\\vis_other.dll", "another plug-in"));
+        CreateDirectoryA(secondPlayer.c_str(), NULL);
+        ASSERT_TRUE(CopyFileA(kStandin.c_str(), (secondPlayer + "\\winamp.exe").c_str(), FALSE));
     }
 
     void TearDown() override { cleanUp(); }
@@ -159,9 +211,11 @@ protected:
     void cleanUp()
     {
         deleteTree(player);
+        deleteTree(secondPlayer);
         deleteTree(redirected);
         RegDeleteKeyA(HKEY_CURRENT_USER, kPlayerKey);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey(player).c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey(secondPlayer).c_str());
     }
 
     std::string plugins(const char* name) const { return player + "\\Plugins\\" + name; }
@@ -182,8 +236,9 @@ TEST_F(SetupProgram, InstallsWhereThePlayerIsRecordedAndUninstallsOnlyItsOwn)
     EXPECT_TRUE(installed == readFile(kReleaseDll)) << "installed DLL differs from the built one";
     EXPECT_EQ("vis_halder.dll", iniValue(winampIni, "Winamp", "visplugin_name"));
     EXPECT_EQ("0", iniValue(winampIni, "Winamp", "visplugin_num"));
-    EXPECT_EQ(HALDER_VERSION, uninstallValue("DisplayVersion"));
-    EXPECT_EQ("\"" + plugins(kUninstaller) + "\"", uninstallValue("UninstallString"));
+    EXPECT_EQ(HALDER_VERSION, uninstallValue(player, "DisplayVersion"));
+    EXPECT_EQ("\"" + plugins(kUninstaller) + "\"", uninstallValue(player, "UninstallString"));
+    EXPECT_EQ(plugins(kUninstaller) + ",0", uninstallValue(player, "DisplayIcon"));
     EXPECT_TRUE(exists(plugins(kUninstaller)));
 
     // The player loads it from there, renders, and the plug-in adds its own
@@ -194,7 +249,7 @@ TEST_F(SetupProgram, InstallsWhereThePlayerIsRecordedAndUninstallsOnlyItsOwn)
 
     ASSERT_EQ(0u, runUninstaller(player));
     EXPECT_FALSE(exists(plugins("vis_halder.dll")));
-    EXPECT_FALSE(uninstallKeyExists());
+    EXPECT_FALSE(uninstallKeyExists(player));
     EXPECT_EQ("another plug-in", readFile(plugins("vis_other.dll")));
     EXPECT_EQ("1", iniValue(plugins("plugin.ini"), "OTHER", "keep"));
     EXPECT_EQ("(none)", iniValue(plugins("plugin.ini"), "TOLVA", "IsRain"));
@@ -232,7 +287,7 @@ TEST_F(SetupProgram, RefusesWithoutThePlayerOrWhileItRunsAndChangesNothing)
     EXPECT_EQ(kExitNoPlayer, runSetup("/S /D=" + elsewhere));
     EXPECT_FALSE(exists(elsewhere + "\\Plugins"));
     EXPECT_FALSE(exists(plugins("vis_halder.dll")));
-    EXPECT_FALSE(uninstallKeyExists());
+    EXPECT_FALSE(uninstallKeyExists(player));
 
     const std::string settings = "[Winamp]\r\nvisplugin_name=vis_other.dll\r\n";
     ASSERT_TRUE(writeFile(player + "\\winamp.ini", settings));
@@ -240,7 +295,7 @@ TEST_F(SetupProgram, RefusesWithoutThePlayerOrWhileItRunsAndChangesNothing)
     ASSERT_TRUE(running != NULL);
     EXPECT_EQ(kExitPlayerRunning, runSetup("/S /D=" + player));
     EXPECT_FALSE(exists(plugins("vis_halder.dll")));
-    EXPECT_FALSE(uninstallKeyExists());
+    EXPECT_FALSE(uninstallKeyExists(player));
     EXPECT_EQ(settings, readFile(player + "\\winamp.ini"));
 
     // Installed while the player is closed, kept while it runs again.
@@ -249,9 +304,101 @@ TEST_F(SetupProgram, RefusesWithoutThePlayerOrWhileItRunsAndChangesNothing)
     running = startFakePlayer();
     EXPECT_EQ(kExitPlayerRunning, runUninstaller(player));
     EXPECT_TRUE(exists(plugins("vis_halder.dll")));
-    EXPECT_TRUE(uninstallKeyExists());
+    EXPECT_TRUE(uninstallKeyExists(player));
     EXPECT_EQ("vis_halder.dll", iniValue(player + "\\winamp.ini", "Winamp", "visplugin_name"));
     DestroyWindow(running);
+}
+
+TEST_F(SetupProgram, DoesNotActOnArgumentsItCannotReadExactly)
+{
+    // The player is recorded, so a setup that ignored its arguments would
+    // install there.
+    const std::string settings = "[Winamp]\r\nvisplugin_name=vis_other.dll\r\nvisplugin_num=2\r\n";
+    const std::string winampIni = player + "\\winamp.ini";
+    ASSERT_TRUE(writeFile(winampIni, settings));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kPlayerKey, NULL, REG_SZ,
+                                             player.c_str(), (DWORD)player.size() + 1));
+    const char* const refused[] = {
+        "/S \"/D=%s\"",     // quoted, as many scripts pass a folder with spaces
+        "\"/D=%s\" /S",
+        "/S /X",
+        "/S /D=relative\\folder",
+    };
+    for (const char* pattern : refused) {
+        char args[MAX_PATH * 2];
+        snprintf(args, sizeof(args), pattern, secondPlayer.c_str());
+        SCOPED_TRACE(args);
+        const size_t linesBefore = logLines();
+        EXPECT_EQ(kExitBadArgument, runSetup(args));
+        EXPECT_EQ(linesBefore + 1, logLines()) << readFile(kLog);
+        EXPECT_FALSE(exists(plugins("vis_halder.dll")));
+        EXPECT_FALSE(exists(secondPlayer + "\\Plugins"));
+        EXPECT_EQ(0, uninstallEntries());
+        EXPECT_EQ(settings, readFile(winampIni));
+    }
+
+    // The uninstaller does not uninstall from a folder with nothing of ours.
+    ASSERT_EQ(0u, runSetup("/S"));
+    const std::string uninstaller = "\"" + plugins(kUninstaller) + "\" /S ";
+    size_t linesBefore = logLines();
+    EXPECT_EQ(kExitBadArgument, run(uninstaller + "_?=" + secondPlayer + "\\Plugins"));
+    EXPECT_EQ(linesBefore + 1, logLines());
+
+    // It reads _?= only unquoted; quoted, it restarts from a copy and has
+    // returned 0 before any check. The copy then changes nothing when the
+    // folder is another...
+    linesBefore = logLines();
+    EXPECT_EQ(0u, run(uninstaller + "\"_?=" + secondPlayer + "\\Plugins\""));
+    EXPECT_TRUE(eventually([&] { return logLines() == linesBefore + 1; })) << readFile(kLog);
+    EXPECT_TRUE(exists(plugins("vis_halder.dll")));
+    EXPECT_TRUE(uninstallKeyExists(player));
+    // ...and does the whole uninstall when it is the uninstaller's own.
+    EXPECT_EQ(0u, run(uninstaller + "\"_?=" + player + "\\Plugins\""));
+    EXPECT_TRUE(eventually([&] { return !uninstallKeyExists(player); }));
+    EXPECT_FALSE(exists(plugins("vis_halder.dll")));
+    EXPECT_TRUE(eventually([&] { return !exists(plugins(kUninstaller)); }));
+    EXPECT_EQ(settings, readFile(winampIni));
+    EXPECT_EQ(linesBefore + 1, logLines());
+}
+
+TEST_F(SetupProgram, EachPlayerFolderIsAnInstallationOfItsOwn)
+{
+    const std::string firstIni = player + "\\winamp.ini";
+    const std::string secondIni = secondPlayer + "\\winamp.ini";
+    ASSERT_TRUE(writeFile(firstIni, "[Winamp]\r\nvisplugin_name=vis_first.dll\r\nvisplugin_num=1\r\n"));
+    ASSERT_TRUE(writeFile(secondIni, "[Winamp]\r\nvisplugin_name=vis_second.dll\r\nvisplugin_num=2\r\n"));
+
+    // Installing twice into one folder stays one installation that keeps
+    // what the player had before the first; a folder with spaces is named
+    // by /D= unquoted.
+    ASSERT_EQ(0u, runSetup("/S /D=" + player));
+    ASSERT_EQ(0u, runSetup("/S /D=" + player));
+    ASSERT_EQ(0u, runSetup("/S /D=" + secondPlayer));
+    EXPECT_EQ(2, uninstallEntries());
+    EXPECT_NE(std::string::npos, uninstallValue(player, "DisplayName").find(player));
+    EXPECT_NE(std::string::npos, uninstallValue(secondPlayer, "DisplayName").find(secondPlayer));
+    EXPECT_EQ("vis_halder.dll", iniValue(firstIni, "Winamp", "visplugin_name"));
+    EXPECT_EQ("vis_halder.dll", iniValue(secondIni, "Winamp", "visplugin_name"));
+
+    // Each uninstaller puts back its own player's choice and leaves the
+    // other installation working.
+    ASSERT_EQ(0u, runUninstaller(player));
+    EXPECT_EQ("vis_first.dll", iniValue(firstIni, "Winamp", "visplugin_name"));
+    EXPECT_EQ("1", iniValue(firstIni, "Winamp", "visplugin_num"));
+    EXPECT_FALSE(exists(plugins("vis_halder.dll")));
+    EXPECT_TRUE(exists(player + "\\Plugins")) << "the player's own Plugins folder stays";
+    EXPECT_TRUE(uninstallKeyExists(secondPlayer));
+    EXPECT_TRUE(exists(secondPlayer + "\\Plugins\\vis_halder.dll"));
+    EXPECT_EQ("vis_halder.dll", iniValue(secondIni, "Winamp", "visplugin_name"));
+
+    // As Add/Remove Programs starts it: NSIS restarts it from a copy, which
+    // can remove the uninstaller and the Plugins folder setup made.
+    ASSERT_EQ(0u, run(uninstallValue(secondPlayer, "UninstallString") + " /S"));
+    ASSERT_TRUE(eventually([&] { return !uninstallKeyExists(secondPlayer); }));
+    EXPECT_EQ("vis_second.dll", iniValue(secondIni, "Winamp", "visplugin_name"));
+    EXPECT_EQ("2", iniValue(secondIni, "Winamp", "visplugin_num"));
+    EXPECT_FALSE(exists(secondPlayer + "\\Plugins")) << "setup made it, and it is empty again";
+    EXPECT_EQ(0, uninstallEntries());
 }
 
 } // namespace
