@@ -17,8 +17,8 @@ struct Options {
     int help;
     long rawRate;
     long rawChannels;
-    long frames;
-    double seconds;
+    long frames;            // 0 when not given
+    double seconds;         // 0 when not given
     int offline;
     int about;
     int bench;

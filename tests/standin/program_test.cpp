@@ -89,19 +89,25 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
 {
     CreateDirectoryA(scratch("folder.wav").c_str(), NULL);
     writeBytes(scratch("three.wav"), wavFile(fmtBody({ 1, 3, 8000, 16, 0 }), Bytes(60, 0)));
+    writeBytes(scratch("adpcm.wav"), wavFile(fmtBody({ 2, 1, 8000, 4, 0 }), Bytes(60, 0)));
     CreateDirectoryA(scratch("used").c_str(), NULL);
     writeBytes(scratch("used/frame_00000.png"), { 1 });
     const std::string recorder = scratch("fake_recorder.dll") + " ";
+    const std::string windowed = scratch("fake_window.dll") + " ";
     RemoveDirectoryA(scratch("fresh").c_str());
 
     struct Case {
         std::string args;
         DWORD exitCode;
         const char* message;
+        bool needsWindow = false;   // checked once the plug-in's window is open
     };
     const Case cases[] = {
         { "", 2, "no plug-in given" },
         { "x.dll --frames 10x", 2, "--frames: \"10x\" is not a whole number" },
+        { "x.dll --frames 0", 2, "--frames: \"0\" is not a whole number of 1 or more" },
+        { "x.dll --frames 4294967297", 2, "--frames: \"4294967297\" is more than 2147483647" },
+        { "x.dll --seconds 0", 2, "--seconds: \"0\" is not a number above 0" },
         { "x.dll --bogus", 2, "--bogus: unknown option" },
         { "x.dll --frames", 2, "--frames: needs a value" },
         { "x.dll --raw 44100", 2, "--raw: needs RATE and CHANNELS" },
@@ -109,6 +115,10 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         { "x.dll --click 3:4", 2, "--click: \"3:4\" is not FRAME:X,Y" },
         { "x.dll --bench --capture frames", 2, "--bench times the built-in signal" },
         { recorder + "--capture " + scratch("used"), 2, "already holds frames (frame_00000.png)" },
+        { recorder + "--raw 300 2", 2, "--raw: rate 300 Hz is out of range (8000 to 192000)" },
+        { windowed + "--click 0:250,10", 2, "outside the plug-in's 200 x 120 window", true },
+        { windowed + "--offline --frames 3 --click 3:1,1", 2,
+          "--click 3:1,1 comes after the last frame (the run has 3, 0 to 2)", true },
         { scratch("no-such-plugin.dll"), 3, "no-such-plugin.dll': file not found" },
         { scratch("empty.in"), 3, "not a 32-bit Windows DLL" },
         { kTestDir, 3, "a folder, not a DLL" },
@@ -118,10 +128,9 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         { recorder + scratch("no-such.wav"), 7, "no-such.wav: cannot open" },
         { recorder + scratch("folder.wav"), 7, "folder.wav: is a folder, not an audio file" },
         { recorder + scratch("three.wav"), 7, "3 channels" },
+        { recorder + scratch("adpcm.wav"), 7, "(format tag 0x0002); decode it to PCM first, e.g. with ffmpeg" },
         { recorder + "--raw 44100 2", 7, "standard input: no audio" },
-        { recorder + "--raw 4000 2", 7, "out of range (8000 to 192000)" },
         { recorder + "--frames 1 --capture " + scratch("fresh"), 8, "opened no window to capture" },
-        { scratch("fake_window.dll") + " --click 0:250,10", 8, "outside the plug-in's 200 x 120 window" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
@@ -129,9 +138,10 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         EXPECT_EQ(c.exitCode, run.exitCode);
         EXPECT_NE(std::string::npos, run.err.find(c.message)) << run.err;
         EXPECT_EQ(1, lineCount(run.err)) << run.err;
-        if (c.exitCode == 2 || c.exitCode == 7) {
+        if ((c.exitCode == 2 || c.exitCode == 7) && !c.needsWindow) {
             EXPECT_EQ("", run.out) << "the plug-in was loaded";
         }
+        EXPECT_EQ(std::string::npos, run.out.find("rendered")) << run.out;
     }
 }
 
@@ -254,6 +264,8 @@ TEST(StandinProgram, StreamsInEitherFormatAndReportsACutStream)
     run = runStandin("--help");
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_NE(std::string::npos, run.out.find("usage:"));
+    EXPECT_NE(std::string::npos, run.out.find("[--raw-format s16|f32]")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("[--help]")) << run.out;
 }
 
 struct Image {
