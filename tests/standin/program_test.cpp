@@ -66,7 +66,9 @@ ProcessRun runStandin(const std::string& args, const std::string& stdinPath = ""
     ProcessRun run = { 0xFFFFFFFF, "", "" };
     HANDLE process = startProgram("\"" + kStandin + "\" " + args, in, out, err);
     if (process) {
-        WaitForSingleObject(process, 120000);
+        // One that hangs is ended, so that no run outlives its test.
+        if (WaitForSingleObject(process, 120000) == WAIT_TIMEOUT)
+            TerminateProcess(process, 0xFFFFFFFF);
         GetExitCodeProcess(process, &run.exitCode);
         CloseHandle(process);
     }
@@ -266,6 +268,29 @@ TEST(StandinProgram, StreamsInEitherFormatAndReportsACutStream)
     EXPECT_NE(std::string::npos, run.out.find("usage:"));
     EXPECT_NE(std::string::npos, run.out.find("[--raw-format s16|f32]")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("[--help]")) << run.out;
+}
+
+TEST(StandinProgram, APluginSlowerThanTheRingGetsEveryFrameOfAStreamOffline)
+{
+    // Ten seconds, a tone at another bin each second; frames every 3 s,
+    // further apart than the two seconds the stream's ring holds.
+    Bytes pcm;
+    for (int second = 0; second < 10; second++) {
+        const double hz[] = { (20 + 10 * second) * 44100.0 / 1152, 0.0 };
+        const Bytes part = sinePcm16(44100, 2, 44100, hz, 0.7);
+        pcm.insert(pcm.end(), part.begin(), part.end());
+    }
+    writeBytes(scratch("ten-seconds.s16"), pcm);
+    SetEnvironmentVariableA("STANDIN_DELAY_MS", "3000");
+    const std::vector<Frame> frames = recordFrames("--raw 44100 2 --offline", scratch("ten-seconds.s16"));
+    SetEnvironmentVariableA("STANDIN_DELAY_MS", NULL);
+    // At 0, 3, 6 and 9 s, each showing the second just before it.
+    ASSERT_EQ(4u, frames.size());
+    EXPECT_EQ(0, frames[0].level[0]);
+    for (int i = 1; i < 4; i++) {
+        EXPECT_EQ(20 + 10 * (3 * i - 1), frames[i].loudest[0]) << i;
+        EXPECT_GT(frames[i].level[0], 220) << i;
+    }
 }
 
 struct Image {
