@@ -61,7 +61,7 @@ void printUsage(FILE* out)
             "                  frames a second, C (1 or 2) channels interleaved\n"
             "  --raw-format F  s16 (signed 16-bit little-endian, the default) or f32\n"
             "                  (32-bit float)\n"
-            "                  (no audio: a built-in signal, 5 seconds unless limited)\n"
+            "  (no audio)      a built-in signal, 5 seconds unless --frames or --seconds\n"
             "  --frames N      stop after N frames (1 or more)\n"
             "  --seconds S     stop after S seconds of audio (more than 0)\n"
             "  --offline       as fast as possible; the audio advances delayMs a frame\n"
@@ -72,8 +72,8 @@ void printUsage(FILE* out)
             "                  button at client point X,Y of the plug-in's window, as a\n"
             "                  user would (e.g. on a switch); may be given many times\n"
             "  --bench         time render (on the built-in signal), a click, a repaint\n"
-            "                  and a bare copy over N frames (5000 unless given) and\n"
-            "                  print the figures\n"
+            "                  and a bare copy over N frames (5000 unless given, at most\n"
+            "                  a million) and print the figures\n"
             "  --about         show the plug-in's About box first\n"
             "  --help          print this and do nothing else\n");
 }
@@ -240,6 +240,9 @@ static int checkCombination(const Options* options)
         return refuse("--bench times the built-in signal as fast as it goes; it takes no audio, "
                       "--capture, --click, --seconds or --offline");
     }
+    // Every timing is kept until the end.
+    if (options->bench && options->frames > MAX_BENCH_FRAMES)
+        return refuse("--bench: --frames %ld is more than %d", options->frames, (int)MAX_BENCH_FRAMES);
     return 1;
 }
 

@@ -6,7 +6,7 @@
 
 #include <stdio.h>
 
-enum { MAX_CLICKS = 256 };
+enum { MAX_CLICKS = 256, MAX_BENCH_FRAMES = 1000000 };
 
 struct Options {
     const char* pluginPath;

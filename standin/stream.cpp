@@ -12,7 +12,6 @@
 #include "standin/stop.h"
 
 #include <math.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -64,24 +63,35 @@ struct Stream {
     size_t strayBytes;              // a part frame left at the end of the input
 };
 
+// Of count frames from frame `first` on, how many lie before the ring's end;
+// the rest wrap round to its start.
+static int64_t framesBeforeRingEnd(const Stream* stream, int64_t first, int64_t count)
+{
+    const int64_t toEnd = stream->capacityFrames - first % stream->capacityFrames;
+    return count < toEnd ? count : toEnd;
+}
+
+static unsigned char* ringSlot(const Stream* stream, int64_t frame)
+{
+    return stream->ring + (size_t)(frame % stream->capacityFrames) * stream->bytesPerFrame;
+}
+
 // Copies count frames into the ring from frame `first` on, in two pieces when
-// they run past the ring's end.
+// they run past its end.
 static void copyIntoRing(Stream* stream, int64_t first, const unsigned char* frames, int64_t count)
 {
-    const int64_t slot = first % stream->capacityFrames;
-    const int64_t beforeEnd = count < stream->capacityFrames - slot ? count : stream->capacityFrames - slot;
+    const int64_t beforeEnd = framesBeforeRingEnd(stream, first, count);
     const size_t size = (size_t)stream->bytesPerFrame;
-    memcpy(stream->ring + slot * size, frames, (size_t)beforeEnd * size);
+    memcpy(ringSlot(stream, first), frames, (size_t)beforeEnd * size);
     memcpy(stream->ring, frames + beforeEnd * size, (size_t)(count - beforeEnd) * size);
 }
 
 // The reverse: count frames from frame `first` on, out of the ring.
 static void copyFromRing(const Stream* stream, int64_t first, int64_t count, unsigned char* frames)
 {
-    const int64_t slot = first % stream->capacityFrames;
-    const int64_t beforeEnd = count < stream->capacityFrames - slot ? count : stream->capacityFrames - slot;
+    const int64_t beforeEnd = framesBeforeRingEnd(stream, first, count);
     const size_t size = (size_t)stream->bytesPerFrame;
-    memcpy(frames, stream->ring + slot * size, (size_t)beforeEnd * size);
+    memcpy(frames, ringSlot(stream, first), (size_t)beforeEnd * size);
     memcpy(frames + beforeEnd * size, stream->ring, (size_t)(count - beforeEnd) * size);
 }
 

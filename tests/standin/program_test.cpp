@@ -116,6 +116,7 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         { "x.dll a.wav b.wav", 2, "\"b.wav\": one plug-in and one audio file at most" },
         { "x.dll --click 3:4", 2, "--click: \"3:4\" is not FRAME:X,Y" },
         { "x.dll --bench --capture frames", 2, "--bench times the built-in signal" },
+        { "x.dll --bench --frames 2000000", 2, "--bench: --frames 2000000 is more than 1000000" },
         { recorder + "--capture " + scratch("used"), 2, "already holds frames (frame_00000.png)" },
         { recorder + "--raw 300 2", 2, "--raw: rate 300 Hz is out of range (8000 to 192000)" },
         { windowed + "--click 0:250,10", 2, "outside the plug-in's 200 x 120 window", true },
