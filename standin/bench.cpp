@@ -6,6 +6,7 @@
 #include "standin/capture.h"
 #include "standin/host.h"
 #include "standin/source.h"
+#include "standin/stop.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -284,14 +285,18 @@ int runBenchmark(VisModule* module, HWND window, int frames, FILE* out)
     };
     for (Series& one : series)
         one.values.reserve((size_t)(perRound + slowPerRound) * ROUNDS);
-    for (int round = 0; round < ROUNDS; round++) {
+    // Ctrl+C stops the timing at the end of a round, and leaves out the table.
+    for (int round = 0; round < ROUNDS && !stopRequested(); round++) {
         timeRenders(&state, &series[0], perRound);
         timeClicks(&state, &series[1], slowPerRound);
         timeRepaints(&state, &series[2], slowPerRound);
         timeBareBlits(&state, &series[3], perRound);
         timeBlitsWithDC(&state, &series[4], perRound);
     }
-    printTable(out, &state, series, 5);
+    if (stopRequested())
+        fprintf(out, "benchmark stopped\n");
+    else
+        printTable(out, &state, series, 5);
     closeBenchState(&state);
     return 0;
 }

@@ -1,9 +1,12 @@
 // The stop request behind Ctrl+C.
 #include "standin/stop.h"
 
-// Created once, before any thread that waits on it, and never closed: the
-// console's handler thread may set it at any moment until the process ends.
+// The event is created once, before any thread that waits on it, and never
+// closed: the console's handler thread may set it at any moment until the
+// process ends. The flag says the same to loops that only look, without a
+// call into the system (under Wine, a round trip to its server).
 static HANDLE stopRequest;
+static volatile LONG stopAsked;
 
 HANDLE stopEvent(void)
 {
@@ -14,7 +17,7 @@ HANDLE stopEvent(void)
 
 int stopRequested(void)
 {
-    return WaitForSingleObject(stopEvent(), 0) == WAIT_OBJECT_0;
+    return stopAsked != 0;
 }
 
 // Runs on a thread the system starts for the event; under Wine it is how
@@ -22,6 +25,7 @@ int stopRequested(void)
 static BOOL WINAPI onConsoleEvent(DWORD event)
 {
     (void)event;
+    InterlockedExchange(&stopAsked, 1);
     SetEvent(stopRequest);
     return TRUE;
 }
