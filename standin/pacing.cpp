@@ -22,7 +22,8 @@ PacingChoice paceRealTime(const PacingInput* input)
     const int rate = input->sampleRate;
     const int64_t clockPosition = framesIn(now - choice.state.originMs, rate);
     const int64_t frameStep = framesIn(input->delayMs > 0 ? input->delayMs : 1, rate);
-    const int live = !fill->ended && !fill->writerHeld && input->framesShown >= SETTLE_FRAMES;
+    const int ahead = fill->writerHeld || fill->written - clockPosition >= input->ringFrames / 2;
+    const int live = !fill->ended && !ahead && input->framesShown >= SETTLE_FRAMES;
     const int arrived = fill->written > input->state.writtenBefore;
 
     int64_t position = clockPosition;

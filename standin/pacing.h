@@ -7,10 +7,12 @@
 // The rules, in order:
 // - the first frame shows the start of the stream; from there the picture
 //   follows the clock;
-// - a writer that waits for room in the ring is ahead of the clock (a
-//   decoder): the clock alone moves the picture, and the pipe holds it back;
-// - a writer that does not is live: once it is more than LIVE_LAG_FRAMES
-//   frames ahead of the picture, the picture jumps to its newest audio. In the
+// - a writer that waits for room in the ring, or has half the ring ahead of
+//   the picture, is ahead of the clock (a decoder): the clock alone moves the
+//   picture, and the pipe holds the writer back. The second test keeps a
+//   decoder that was slow for a moment from being taken for a live writer;
+// - any other writer is live: once it is more than LIVE_LAG_FRAMES frames
+//   ahead of the picture, the picture jumps to its newest audio. In the
 //   first SETTLE_FRAMES frames a decoder may still be filling the ring and
 //   look live, so no jump is made then;
 // - when the clock has passed all the audio (an underrun, or the frame loop
@@ -51,6 +53,7 @@ struct PacingInput {
     PacingState state;      // as the previous frame left it
     int sampleRate;
     int delayMs;            // the plug-in's pause between frames
+    int64_t ringFrames;     // what the ring holds
 };
 
 struct PacingChoice {

@@ -241,6 +241,7 @@ static int64_t chooseRealTimeFrame(Stream* stream, const FrameTime* time)
     input.state = stream->pacing;
     input.sampleRate = stream->sampleRate;
     input.delayMs = time->delayMs;
+    input.ringFrames = stream->capacityFrames;
     stream->writerWaited = 0;
     const PacingChoice choice = paceRealTime(&input);
     stream->pacing = choice.state;

@@ -1,6 +1,6 @@
 // The real-time choice of a stream's audio, frame by frame along timelines
 // of what the writer did. At 8000 Hz and 25 ms a frame, a frame's step is 200
-// frames of audio and a live writer may be 400 ahead.
+// frames of audio and a live writer may be 400 ahead; the ring holds 16000.
 #include "standin/pacing.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +34,8 @@ TEST(Pacing, EachTimelineShowsTheAudioItShould)
             { 1075, 16200, 1, 0, 600 },
             { 1105, 16400, 1, 0, 840 },      // a late frame shows the audio of its moment
             { 1125, 16640, 1, 0, 1000 },
-            { 2125, 16840, 1, 0, 9000 } } }, // held up for a second: the missed second is skipped
+            { 1150, 16700, 0, 0, 1200 },     // slow for a moment, but still far ahead
+            { 2150, 16900, 1, 0, 9200 } } }, // held up for a second: the missed second is skipped
         { "a live writer: caught up with once more than two frames ahead",
           { { 1000, 2400, 0, 0, 0 },         // 300 ms piled up while the stand-in started
             { 1025, 2600, 0, 0, 200 },
@@ -74,8 +75,8 @@ TEST(Pacing, EachTimelineShowsTheAudioItShould)
             { 1075, 700, 0, 0, 600 },
             { 1100, 900, 0, 0, 800 },
             { 4100, 15648, 1, 0, 15648 },    // 3 s held up: the ring filled and the writer waited
-            { 4125, 25100, 0, 0, 25100 },    // its backlog came in at once
-            { 4150, 25300, 0, 0, 25300 } } },
+            { 4125, 17248, 0, 0, 17248 },    // what the pipe held came in at once
+            { 4150, 17448, 0, 0, 17448 } } },
         { "the end of the input: the rest at the clock's pace, then the run ends",
           { { 1000, 16000, 1, 0, 0 },
             { 1025, 16000, 0, 1, 200 },
@@ -96,6 +97,7 @@ TEST(Pacing, EachTimelineShowsTheAudioItShould)
             input.state = state;
             input.sampleRate = 8000;
             input.delayMs = 25;
+            input.ringFrames = 16000;
             const PacingChoice choice = paceRealTime(&input);
             EXPECT_EQ(moment.shows, choice.endFrame) << "frame " << frame << " at " << moment.nowMs << " ms";
             state = choice.state;
