@@ -30,34 +30,25 @@ static int runBench(const Options* options, VisModule* module, HWND window)
     return EXIT_DONE;
 }
 
-// Loads the plug-in, hands it the player's window and the source's format,
+// Hands the loaded plug-in the player's window and the source's format,
 // runs it and lets it go again; returns the exit code.
-static int runPlugin(const Options* options, HWND player, AudioSource* source)
+static int runPlugin(const Options* options, const LoadedPlugin* plugin, HWND player,
+                     AudioSource* source)
 {
-    LoadedPlugin plugin;
-    char error[512];
-    const int loaded = loadPlugin(options->pluginPath, &plugin, error, sizeof(error));
-    if (loaded != LOAD_OK) {
-        fprintf(stderr, "standin: %s\n", error);
-        return loaded;
-    }
-    VisModule* module = plugin.module;
-    attachModule(module, player, plugin.library, source->sampleRate, source->channels);
-    printf("%s: %s\n", plugin.header->description, module->description);
+    VisModule* module = plugin->module;
+    attachModule(module, player, plugin->library, source->sampleRate, source->channels);
+    printf("%s: %s\n", plugin->header->description, module->description);
     if (options->about)
         module->config(module);
-
-    int exitCode = EXIT_INIT_FAILED;
     if (module->init(module) != 0) {
         fprintf(stderr, "standin: the plug-in's init failed\n");
-    } else {
-        HWND window = findPluginWindow(player);
-        exitCode = options->bench ? runBench(options, module, window)
-                                  : runVisualization(options, module, window, source);
-        module->quit(module);
-        pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
+        return EXIT_INIT_FAILED;
     }
-    unloadPlugin(&plugin);
+    HWND window = findPluginWindow(player);
+    const int exitCode = options->bench ? runBench(options, module, window)
+                                        : runVisualization(options, module, window, source);
+    module->quit(module);
+    pumpMessages(NULL); // the quit message the plug-in's window posts on its way out
     return exitCode;
 }
 
@@ -77,6 +68,40 @@ static int openSource(const Options* options, AudioSource* source)
     return 0;
 }
 
+static int prepareCapture(const Options* options)
+{
+    char reason[MAX_PATH + 128];
+    if (prepareCaptureFolder(options->captureDirectory, reason, sizeof(reason)))
+        return 1;
+    fprintf(stderr, "standin: %s\n", reason);
+    return 0;
+}
+
+// Loads the plug-in the options name; returns the exit code.
+static int loadNamedPlugin(const Options* options, LoadedPlugin* plugin)
+{
+    char error[512];
+    const int loaded = loadPlugin(options->pluginPath, plugin, error, sizeof(error));
+    if (loaded != LOAD_OK)
+        fprintf(stderr, "standin: %s\n", error);
+    return loaded;
+}
+
+// Opens the player's window and runs the plug-in in it; returns the exit code.
+static int runWithPlayer(const Options* options, const LoadedPlugin* plugin, AudioSource* source)
+{
+    // Without a display no window opens, the plug-in's included; saying so
+    // here spares the user a bare "init failed".
+    HWND player = createPlayerWindow();
+    if (!player) {
+        fprintf(stderr, "standin: no display: cannot open a window (is DISPLAY set to a running X server?)\n");
+        return EXIT_NO_DISPLAY;
+    }
+    const int exitCode = runPlugin(options, plugin, player, source);
+    destroyPlayerWindow(player);
+    return exitCode;
+}
+
 int main(int argc, char** argv)
 {
     Options options;
@@ -87,27 +112,21 @@ int main(int argc, char** argv)
         return EXIT_DONE;
     }
     stopOnCtrlC();
-    if (options.captureDirectory) {
-        char reason[MAX_PATH + 128];
-        if (!prepareCaptureFolder(options.captureDirectory, reason, sizeof(reason))) {
-            fprintf(stderr, "standin: %s\n", reason);
-            return EXIT_USAGE;
-        }
-    }
+    if (options.captureDirectory && !prepareCapture(&options))
+        return EXIT_USAGE;
+    // The plug-in is loaded before the audio is opened, so that a wrong one
+    // is reported at once rather than once a stream's first audio has come.
+    LoadedPlugin plugin;
+    int exitCode = loadNamedPlugin(&options, &plugin);
+    if (exitCode != EXIT_DONE)
+        return exitCode;
     AudioSource source;
-    if (!openSource(&options, &source))
-        return stopRequested() ? EXIT_DONE : EXIT_BAD_INPUT;
-
-    // Without a display no window opens, the plug-in's included; saying so
-    // here spares the user a bare "init failed".
-    int exitCode = EXIT_NO_DISPLAY;
-    HWND player = createPlayerWindow();
-    if (!player) {
-        fprintf(stderr, "standin: no display: cannot open a window (is DISPLAY set to a running X server?)\n");
+    if (openSource(&options, &source)) {
+        exitCode = runWithPlayer(&options, &plugin, &source);
+        closeAudioSource(&source);
     } else {
-        exitCode = runPlugin(&options, player, &source);
-        destroyPlayerWindow(player);
+        exitCode = stopRequested() ? EXIT_DONE : EXIT_BAD_INPUT;
     }
-    closeAudioSource(&source);
+    unloadPlugin(&plugin);
     return exitCode;
 }
