@@ -334,19 +334,25 @@ std::vector<unsigned char> switchLabel(const Image& image)
     return label;
 }
 
-TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
+// A private copy of the built DLL in folder, so its settings file is ours
+// alone: the window at (60, 60), every switch off. Returns the copy's path.
+std::string privateCopy(const std::string& folder)
 {
-    // A private copy of the DLL, so its settings file is ours alone.
-    const std::string folder = scratch("capture");
-    const std::string frames = folder + "/frames";
     CreateDirectoryA(folder.c_str(), NULL);
-    for (int i = 0; i < 4; i++)
-        DeleteFileA((frames + "/frame_0000" + std::to_string(i) + ".png").c_str());
     const std::string dll = folder + "/vis_halder.dll";
-    ASSERT_TRUE(CopyFileA((std::string(HALDER_BINARY_DIR) + "/vis_halder.dll").c_str(),
-                          dll.c_str(), FALSE));
+    CopyFileA((std::string(HALDER_BINARY_DIR) + "/vis_halder.dll").c_str(), dll.c_str(), FALSE);
     std::ofstream(folder + "/plugin.ini")
         << "[TOLVA]\nScreen_x=60\nScreen_y=60\nIsRain=0\nIsMirror=0\nIsReverse=0\n";
+    return dll;
+}
+
+TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
+{
+    const std::string folder = scratch("capture");
+    const std::string frames = folder + "/frames";
+    const std::string dll = privateCopy(folder);
+    for (int i = 0; i < 4; i++)
+        DeleteFileA((frames + "/frame_0000" + std::to_string(i) + ".png").c_str());
 
     // RAIN pressed before the second frame, as the demo presses it.
     ProcessRun run = runStandin(dll + " --offline --frames 3 --click 1:49,27 --capture " + frames);
@@ -367,6 +373,17 @@ TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
         << "the captured bar area is flat: read before anything was drawn?";
     EXPECT_NE(first, barArea(images[2])) << "the bars moved, so each frame must differ";
     EXPECT_NE(switchLabel(images[0]), switchLabel(images[1])) << "RAIN lights up once pressed";
+}
+
+TEST(StandinProgram, TheBenchmarkCopiesWhatFramesDrawAndSaysWhereItClicks)
+{
+    const ProcessRun run = runStandin(privateCopy(scratch("bench")) + " --bench --frames 20");
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    // The bar area, 288 x 94 at (38, 34), but for a column and a row that no
+    // frame changes.
+    EXPECT_NE(std::string::npos, run.out.find("window 363x150, frames draw 287x93 at (38,34)")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("floor: bare 287x93 BitBlt")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("click at (111,27)")) << run.out;
 }
 
 TEST(StandinProgram, CapturesAnyPluginsWindowAtItsOwnSize)
