@@ -63,14 +63,6 @@ struct Stream {
     size_t strayBytes;              // a part frame left at the end of the input
 };
 
-// Of count frames from frame `first` on, how many lie before the ring's end;
-// the rest wrap round to its start.
-static int64_t framesBeforeRingEnd(const Stream* stream, int64_t first, int64_t count)
-{
-    const int64_t toEnd = stream->capacityFrames - first % stream->capacityFrames;
-    return count < toEnd ? count : toEnd;
-}
-
 static unsigned char* ringSlot(const Stream* stream, int64_t frame)
 {
     return stream->ring + (size_t)(frame % stream->capacityFrames) * stream->bytesPerFrame;
@@ -80,19 +72,11 @@ static unsigned char* ringSlot(const Stream* stream, int64_t frame)
 // they run past its end.
 static void copyIntoRing(Stream* stream, int64_t first, const unsigned char* frames, int64_t count)
 {
-    const int64_t beforeEnd = framesBeforeRingEnd(stream, first, count);
+    const int64_t toEnd = stream->capacityFrames - first % stream->capacityFrames;
+    const int64_t beforeEnd = count < toEnd ? count : toEnd;
     const size_t size = (size_t)stream->bytesPerFrame;
     memcpy(ringSlot(stream, first), frames, (size_t)beforeEnd * size);
     memcpy(stream->ring, frames + beforeEnd * size, (size_t)(count - beforeEnd) * size);
-}
-
-// The reverse: count frames from frame `first` on, out of the ring.
-static void copyFromRing(const Stream* stream, int64_t first, int64_t count, unsigned char* frames)
-{
-    const int64_t beforeEnd = framesBeforeRingEnd(stream, first, count);
-    const size_t size = (size_t)stream->bytesPerFrame;
-    memcpy(frames, ringSlot(stream, first), (size_t)beforeEnd * size);
-    memcpy(frames + beforeEnd * size, stream->ring, (size_t)(count - beforeEnd) * size);
 }
 
 // Frames the ring can take now without losing one the frame loop may read.
@@ -198,21 +182,19 @@ static void stopReader(Stream* stream)
     stream->reader = NULL;
 }
 
-// Copies the 1152 frames before endFrame into the window; frames not in the
-// ring (before the start, overwritten, or not yet come) stay silent.
+// Copies the 1152 frames before endFrame into the window, each from its own
+// slot; frames not in the ring (before the start, overwritten, or not yet
+// come) stay silent.
 static void fillWindow(Stream* stream, int64_t endFrame)
 {
     const size_t size = (size_t)stream->bytesPerFrame;
     memset(stream->window, 0, SPECTRUM_WINDOW * size);
-    const int64_t windowStart = endFrame - SPECTRUM_WINDOW;
-    int64_t first = stream->written - stream->capacityFrames;
-    if (first < 0)
-        first = 0;
-    if (first < windowStart)
-        first = windowStart;
-    const int64_t end = endFrame < stream->written ? endFrame : stream->written;
-    if (end > first)
-        copyFromRing(stream, first, end - first, stream->window + (first - windowStart) * size);
+    const int64_t oldest = stream->written - stream->capacityFrames;
+    for (int n = 0; n < SPECTRUM_WINDOW; n++) {
+        const int64_t frame = endFrame - SPECTRUM_WINDOW + n;
+        if (frame >= 0 && frame >= oldest && frame < stream->written)
+            memcpy(stream->window + n * size, ringSlot(stream, frame), size);
+    }
 }
 
 // Offline: the frame at its position once the reader has it.
