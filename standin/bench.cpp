@@ -3,7 +3,10 @@
 // outside the timed span, so no timing pays for another's leftovers.
 #include "standin/bench.h"
 
+#include "standin/capture.h"
 #include "standin/host.h"
+#include "standin/source.h"
+#include "standin/stop.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -12,14 +15,14 @@
 
 enum {
     ROUNDS = 10,
-    BAR_AREA_X = 38,
-    BAR_AREA_Y = 34,
-    BAR_AREA_WIDTH = 288,
-    BAR_AREA_HEIGHT = 94,
-    // The middle of the reverse switch: pressing it rebuilds the bar strip
-    // without changing the display mode; two presses restore the state.
-    REVERSE_SWITCH_X = 111,
-    REVERSE_SWITCH_Y = 27
+    // Frames rendered to find the part of the window that frames draw.
+    MEASURE_FRAMES = 120,
+    // Where the click row clicks: on vis_halder, the middle of its REVERSE
+    // switch, which rebuilds the bar strip without changing the display
+    // mode, and two presses restore the state. Any other plug-in gets the
+    // same click, and the table says where it went.
+    CLICK_X = 111,
+    CLICK_Y = 27
 };
 
 static int compareDoubles(const void* a, const void* b)
@@ -68,7 +71,8 @@ struct BenchState {
     VisModule* module;
     HWND window;
     long frame;
-    HDC sourceDC;        // a bar area's worth of memory bitmap, the floor's source
+    RECT drawn;          // the part of the window that frames change
+    HDC sourceDC;        // a drawn area's worth of memory bitmap, the floor's source
     HBITMAP sourceBitmap;
     HGDIOBJ previousBitmap;
 };
@@ -76,7 +80,7 @@ struct BenchState {
 static void timeRenders(BenchState* state, Series* series, int count)
 {
     for (int i = 0; i < count; i++) {
-        builtinSignal(NULL, state->frame++, 0.0, state->module);
+        builtinSpectrum(state->frame++, state->module);
         const LONGLONG begin = ticks();
         state->module->render(state->module);
         record(series, begin, ticks());
@@ -84,9 +88,9 @@ static void timeRenders(BenchState* state, Series* series, int count)
     }
 }
 
-static void timeSwitchPresses(BenchState* state, Series* series, int count)
+static void timeClicks(BenchState* state, Series* series, int count)
 {
-    const LPARAM point = MAKELPARAM(REVERSE_SWITCH_X, REVERSE_SWITCH_Y);
+    const LPARAM point = MAKELPARAM(CLICK_X, CLICK_Y);
     for (int i = 0; i < count; i++) {
         const LONGLONG begin = ticks();
         SendMessageA(state->window, WM_LBUTTONDOWN, MK_LBUTTON, point);
@@ -106,13 +110,19 @@ static void timeRepaints(BenchState* state, Series* series, int count)
     }
 }
 
+static void copyDrawnArea(const BenchState* state, HDC windowDC)
+{
+    const RECT* area = &state->drawn;
+    BitBlt(windowDC, area->left, area->top, area->right - area->left, area->bottom - area->top,
+           state->sourceDC, 0, 0, SRCCOPY);
+}
+
 static void timeBareBlits(BenchState* state, Series* series, int count)
 {
     HDC windowDC = GetDC(state->window);
     for (int i = 0; i < count; i++) {
         const LONGLONG begin = ticks();
-        BitBlt(windowDC, BAR_AREA_X, BAR_AREA_Y, BAR_AREA_WIDTH, BAR_AREA_HEIGHT,
-               state->sourceDC, 0, 0, SRCCOPY);
+        copyDrawnArea(state, windowDC);
         record(series, begin, ticks());
     }
     ReleaseDC(state->window, windowDC);
@@ -125,12 +135,60 @@ static void timeBlitsWithDC(BenchState* state, Series* series, int count)
     for (int i = 0; i < count; i++) {
         const LONGLONG begin = ticks();
         HDC windowDC = GetDC(state->window);
-        BitBlt(windowDC, BAR_AREA_X, BAR_AREA_Y, BAR_AREA_WIDTH, BAR_AREA_HEIGHT,
-               state->sourceDC, 0, 0, SRCCOPY);
+        copyDrawnArea(state, windowDC);
         ReleaseDC(state->window, windowDC);
         record(series, begin, ticks());
     }
     pumpMessages(NULL);
+}
+
+// Grows area to take in every pixel where before and after differ.
+static void addChangedPixels(const std::vector<unsigned char>& before,
+                             const std::vector<unsigned char>& after, int width, int height,
+                             RECT* area)
+{
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            const size_t at = ((size_t)y * width + x) * 3;
+            if (memcmp(&before[at], &after[at], 3) == 0)
+                continue;
+            area->left = x < area->left ? x : area->left;
+            area->top = y < area->top ? y : area->top;
+            area->right = x + 1 > area->right ? x + 1 : area->right;
+            area->bottom = y + 1 > area->bottom ? y + 1 : area->bottom;
+        }
+    }
+}
+
+// The floor copies what a frame draws, so it is measured, not assumed: the
+// bounding box of the pixels that change over some frames of the built-in
+// signal; the whole window if none does. Returns 0 if the window cannot be
+// read back.
+static int measureDrawnArea(BenchState* state)
+{
+    RECT client;
+    GetClientRect(state->window, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    if (width <= 0 || height <= 0)
+        return 0;
+    std::vector<unsigned char> before((size_t)width * height * 3);
+    std::vector<unsigned char> after(before.size());
+    RECT area = { width, height, 0, 0 };
+    pumpMessages(NULL);
+    if (!readWindowPixels(state->window, width, height, before.data()))
+        return 0;
+    for (int i = 0; i < MEASURE_FRAMES; i++) {
+        builtinSpectrum(state->frame++, state->module);
+        state->module->render(state->module);
+        pumpMessages(NULL);
+        if (!readWindowPixels(state->window, width, height, after.data()))
+            return 0;
+        addChangedPixels(before, after, width, height, &area);
+        before.swap(after);
+    }
+    state->drawn = area.right > area.left ? area : client;
+    return 1;
 }
 
 static int openBenchState(BenchState* state, VisModule* module, HWND window)
@@ -138,9 +196,12 @@ static int openBenchState(BenchState* state, VisModule* module, HWND window)
     memset(state, 0, sizeof(*state));
     state->module = module;
     state->window = window;
+    if (!measureDrawnArea(state))
+        return 0;
     HDC windowDC = GetDC(window);
     state->sourceDC = CreateCompatibleDC(windowDC);
-    state->sourceBitmap = CreateCompatibleBitmap(windowDC, BAR_AREA_WIDTH, BAR_AREA_HEIGHT);
+    state->sourceBitmap = CreateCompatibleBitmap(windowDC, state->drawn.right - state->drawn.left,
+                                                 state->drawn.bottom - state->drawn.top);
     ReleaseDC(window, windowDC);
     if (!state->sourceDC || !state->sourceBitmap)
         return 0;
@@ -167,15 +228,33 @@ static void printRow(FILE* out, Series* series)
             s.median, s.p10, s.p90, s.min, s.max);
 }
 
-static void printMachine(FILE* out)
+static void printMachine(FILE* out, const BenchState* state)
 {
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     typedef const char* (CDECL * WineVersionProc)(void);
     WineVersionProc wineVersion =
         (WineVersionProc)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
-    fprintf(out, "benchmark: %lu processors, %s%s\n", (unsigned long)system.dwNumberOfProcessors,
-            wineVersion ? "Wine " : "Windows", wineVersion ? wineVersion() : "");
+    RECT client;
+    GetClientRect(state->window, &client);
+    const RECT* drawn = &state->drawn;
+    fprintf(out, "benchmark: %lu processors, %s%s; window %ldx%ld, frames draw %ldx%ld at (%ld,%ld)\n",
+            (unsigned long)system.dwNumberOfProcessors, wineVersion ? "Wine " : "Windows",
+            wineVersion ? wineVersion() : "", client.right, client.bottom,
+            drawn->right - drawn->left, drawn->bottom - drawn->top, drawn->left, drawn->top);
+}
+
+static void printTable(FILE* out, const BenchState* state, Series* series, int count)
+{
+    printMachine(out, state);
+    fprintf(out, "%-34s %6s %9s %9s %9s %9s %9s   (microseconds)\n", "operation", "calls",
+            "median", "p10", "p90", "min", "max");
+    for (int i = 0; i < count; i++)
+        printRow(out, &series[i]);
+    // Each row's values are sorted now, so the medians can be read back.
+    const double frame = series[0].values[series[0].values.size() / 2];
+    const double floor = series[3].values[series[3].values.size() / 2];
+    fprintf(out, "frame / floor (medians): %.1f\n", floor > 0 ? frame / floor : 0.0);
 }
 
 int runBenchmark(VisModule* module, HWND window, int frames, FILE* out)
@@ -184,39 +263,40 @@ int runBenchmark(VisModule* module, HWND window, int frames, FILE* out)
     QueryPerformanceFrequency(&frequency);
     ticksToMicroseconds = 1e6 / (double)frequency.QuadPart;
 
+    BenchState state;
+    if (!openBenchState(&state, module, window)) {
+        closeBenchState(&state);
+        return 1;
+    }
     const int perRound = frames / ROUNDS > 0 ? frames / ROUNDS : 1;
-    // An even number of presses per round leaves the switch as it was found.
+    // An even number of clicks per round leaves a switch as it was found.
     const int slowPerRound = (perRound / 5) & ~1 ? (perRound / 5) & ~1 : 2;
+    char clickName[40];
+    char floorName[40];
+    snprintf(clickName, sizeof(clickName), "click at (%d,%d)", (int)CLICK_X, (int)CLICK_Y);
+    snprintf(floorName, sizeof(floorName), "floor: bare %ldx%ld BitBlt",
+             state.drawn.right - state.drawn.left, state.drawn.bottom - state.drawn.top);
     Series series[] = {
         { "render (one frame)", {} },
-        { "switch press (strip rebuild)", {} },
+        { clickName, {} },
         { "full repaint (RedrawWindow)", {} },
-        { "floor: bare 288x94 BitBlt", {} },
+        { floorName, {} },
         { "floor with GetDC/ReleaseDC", {} },
     };
     for (Series& one : series)
         one.values.reserve((size_t)(perRound + slowPerRound) * ROUNDS);
-
-    BenchState state;
-    const int ok = openBenchState(&state, module, window);
-    for (int round = 0; ok && round < ROUNDS; round++) {
+    // Ctrl+C stops the timing at the end of a round, and leaves out the table.
+    for (int round = 0; round < ROUNDS && !stopRequested(); round++) {
         timeRenders(&state, &series[0], perRound);
-        timeSwitchPresses(&state, &series[1], slowPerRound);
+        timeClicks(&state, &series[1], slowPerRound);
         timeRepaints(&state, &series[2], slowPerRound);
         timeBareBlits(&state, &series[3], perRound);
         timeBlitsWithDC(&state, &series[4], perRound);
     }
-    if (ok) {
-        printMachine(out);
-        fprintf(out, "%-34s %6s %9s %9s %9s %9s %9s   (microseconds)\n", "operation", "calls",
-                "median", "p10", "p90", "min", "max");
-        for (Series& one : series)
-            printRow(out, &one);
-        // Each row's values are sorted now, so the medians can be read back.
-        const double frame = series[0].values[series[0].values.size() / 2];
-        const double floor = series[3].values[series[3].values.size() / 2];
-        fprintf(out, "frame / floor (medians): %.1f\n", floor > 0 ? frame / floor : 0.0);
-    }
+    if (stopRequested())
+        fprintf(out, "benchmark stopped\n");
+    else
+        printTable(out, &state, series, 5);
     closeBenchState(&state);
-    return ok ? 0 : 1;
+    return 0;
 }

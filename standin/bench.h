@@ -18,10 +18,12 @@ struct TimingSummary {
 // Sorts values in place and summarises them; all zero when count is 0.
 TimingSummary summariseTimings(double* values, int count);
 
-// Times render (frames calls on the busy built-in signal), a switch press,
-// a full repaint and a bare bar-area BitBlt, interleaved in rounds so that
-// all four see the same conditions, and prints a table to out. The module
-// must be initialised and window must be its window. Returns 0 on success.
+// Times render (frames calls on the busy built-in signal), a click on the
+// window (on vis_halder a switch), a full repaint and a bare BitBlt of the
+// part of the window that frames draw, measured first by reading the window
+// back; interleaved in rounds so that all of them see the same conditions.
+// Prints a table to out. The module must be initialised and window must be
+// its window. Returns 0 on success, 1 when the window cannot be read back.
 int runBenchmark(VisModule* module, HWND window, int frames, FILE* out);
 
 #endif

@@ -1,13 +1,48 @@
-// The player stand-in's window, frame loop and built-in signal.
+// The player stand-in's window and frame loop.
 #include "standin/host.h"
+
+#include "standin/stop.h"
 
 #include <math.h>
 #include <string.h>
 
 static const char kPlayerClass[] = "halderPlayerStandIn";
+static const char kPlayerText[] = "Player stand-in\nthe plug-in's parent window";
+
+enum {
+    // Placed low on the screen, away from where plug-in windows open.
+    PLAYER_X = 600,
+    PLAYER_Y = 600,
+    PLAYER_WIDTH = 200,
+    PLAYER_HEIGHT = 60,
+    // Frames missed in a row before the loop stops trying to catch up.
+    STALL_FRAMES = 10
+};
+
+static void paintPlayerWindow(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetTextColor(dc, RGB(224, 224, 224));
+    SetBkMode(dc, TRANSPARENT);
+    RECT text = client;
+    const int height = DrawTextA(dc, kPlayerText, -1, &text, DT_CENTER | DT_CALCRECT);
+    text = client;
+    text.top = (client.bottom - height) / 2;
+    DrawTextA(dc, kPlayerText, -1, &text, DT_CENTER);
+    SelectObject(dc, previousFont);
+    EndPaint(window, &paint);
+}
 
 static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_PAINT) {
+        paintPlayerWindow(window);
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -20,9 +55,9 @@ HWND createPlayerWindow(void)
     windowClass.hbrBackground = (HBRUSH)GetStockObject(DKGRAY_BRUSH);
     windowClass.lpszClassName = kPlayerClass;
     RegisterClassA(&windowClass);
-    // Placed low on the screen, away from where the plug-in's window opens.
     HWND window = CreateWindowExA(0, kPlayerClass, "Player stand-in", WS_POPUP | WS_VISIBLE,
-                                  600, 600, 200, 60, NULL, NULL, windowClass.hInstance, NULL);
+                                  PLAYER_X, PLAYER_Y, PLAYER_WIDTH, PLAYER_HEIGHT, NULL, NULL,
+                                  windowClass.hInstance, NULL);
     if (!window)
         UnregisterClassA(kPlayerClass, windowClass.hInstance);
     return window;
@@ -59,12 +94,14 @@ double clockMs(void)
     return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
 
-// Sleeps until the time has passed or a message arrives for this thread.
-static void waitForMessagesOrTime(double milliseconds)
-{
-    const DWORD timeout = (DWORD)ceil(milliseconds);
-    MsgWaitForMultipleObjects(0, NULL, FALSE, timeout, QS_ALLINPUT);
-}
+// A run in progress.
+struct Loop {
+    VisModule* module;
+    const Playback* playback;
+    RunResult result;
+    double startMs;         // the clock at the first frame
+    double nextFrameMs;     // when the next frame is due, in real time
+};
 
 // A plug-in asking for no pause still moves the audio on in offline runs.
 static int frameStepMs(const VisModule* module)
@@ -72,87 +109,123 @@ static int frameStepMs(const VisModule* module)
     return module->delayMs > 0 ? module->delayMs : 1;
 }
 
-// Posts the button press and release a user's click would bring, for every
-// click planned before this frame; the caller pumps them through.
-static void postClicksFor(const Playback* playback, long frame)
+// Serves the thread's messages; 1 when the run must end, for a WM_QUIT or a
+// stop request.
+static int serveOrEnd(Loop* loop)
 {
+    if (pumpMessages(&loop->result.exitCode)) {
+        loop->result.quitReceived = 1;
+        return 1;
+    }
+    if (stopRequested()) {
+        loop->result.stopped = 1;
+        return 1;
+    }
+    return 0;
+}
+
+static int limitReached(const Loop* loop, double now)
+{
+    const RunLimits* limits = &loop->playback->limits;
+    if (limits->frames > 0 && loop->result.frames >= limits->frames)
+        return 1;
+    return limits->milliseconds > 0 && now - loop->startMs >= (double)limits->milliseconds;
+}
+
+// Sleeps until the time has passed, a message arrives for this thread, a
+// stop is requested or, when given, `also` is set.
+static void waitForAny(HANDLE also, DWORD milliseconds)
+{
+    const HANDLE handles[] = { stopEvent(), also };
+    MsgWaitForMultipleObjects(also ? 2 : 1, handles, FALSE, milliseconds, QS_ALLINPUT);
+}
+
+// Posts the button press and release a user's click would bring, for every
+// click planned before this frame, and serves them. 1 when the run must end.
+static int clickBefore(Loop* loop)
+{
+    const Playback* playback = loop->playback;
     for (int i = 0; i < playback->clickCount; i++) {
         const Click* click = &playback->clicks[i];
-        if (click->frame != frame)
+        if (click->frame != loop->result.frames)
             continue;
         const LPARAM point = MAKELPARAM(click->x, click->y);
         PostMessageA(playback->clickWindow, WM_LBUTTONDOWN, MK_LBUTTON, point);
         PostMessageA(playback->clickWindow, WM_LBUTTONUP, 0, point);
     }
+    return playback->clickCount > 0 && serveOrEnd(loop);
+}
+
+// Has the source fill the frame's spectrum. Offline it may have to wait for
+// the audio to come, and serves messages meanwhile, so a closed window or a
+// stop still ends the run. Returns 1 when the frame is ready.
+static int readFrameAudio(Loop* loop, double now)
+{
+    AudioSource* source = loop->playback->source;
+    FrameTime time;
+    time.frame = loop->result.frames;
+    time.realTime = loop->playback->limits.realTime;
+    time.positionMs = time.realTime ? now - loop->startMs
+                                    : (double)time.frame * frameStepMs(loop->module);
+    time.nowMs = now;
+    time.delayMs = loop->module->delayMs;
+    for (;;) {
+        const int read = source->readFrame(source, &time, loop->module);
+        if (read != FRAME_LATER)
+            return read == FRAME_READY;
+        waitForAny(source->arrived, INFINITE);
+        if (serveOrEnd(loop))
+            return 0;
+    }
+}
+
+// Renders, then lets the observer see the frame once the window has drawn
+// it. 0 when the run must end.
+static int renderAndWatch(Loop* loop)
+{
+    loop->module->render(loop->module);
+    loop->result.frames++;
+    const Playback* playback = loop->playback;
+    if (!playback->observer)
+        return 1;
+    if (serveOrEnd(loop))
+        return 0;
+    return playback->observer(playback->observerContext, loop->result.frames - 1, loop->module);
+}
+
+// Each frame is due delayMs after the previous one was due, so the time a
+// frame takes does not add up into drift. After a stall (a drag holds this
+// thread) the loop carries on from now rather than rendering the missed
+// frames in a burst; the audio position follows the clock regardless, as a
+// playing song would.
+static void scheduleNext(Loop* loop, double now)
+{
+    loop->nextFrameMs += loop->module->delayMs;
+    if (now - loop->nextFrameMs > (double)STALL_FRAMES * loop->module->delayMs)
+        loop->nextFrameMs = now;
 }
 
 RunResult runPlayback(VisModule* module, const Playback* playback)
 {
-    RunResult result = { 0, 0, 0 };
-    const RunLimits* limits = &playback->limits;
-    const double start = clockMs();
-    double nextFrame = start;
+    Loop loop;
+    memset(&loop, 0, sizeof(loop));
+    loop.module = module;
+    loop.playback = playback;
+    loop.startMs = clockMs();
+    loop.nextFrameMs = loop.startMs;
     for (;;) {
-        if (pumpMessages(&result.exitCode)) {
-            result.quitReceived = 1;
+        if (serveOrEnd(&loop))
             break;
-        }
         const double now = clockMs();
-        if (limits->frames > 0 && result.frames >= limits->frames)
+        if (limitReached(&loop, now))
             break;
-        if (limits->milliseconds > 0 && now - start >= (double)limits->milliseconds)
-            break;
-        if (limits->realTime && nextFrame > now) {
-            waitForMessagesOrTime(nextFrame - now);
+        if (playback->limits.realTime && loop.nextFrameMs > now) {
+            waitForAny(NULL, (DWORD)ceil(loop.nextFrameMs - now));
             continue;
         }
-        if (playback->clickCount > 0) {
-            postClicksFor(playback, result.frames);
-            if (pumpMessages(&result.exitCode)) {
-                result.quitReceived = 1;
-                break;
-            }
-        }
-        const double position = limits->realTime ? now - start
-                                                 : (double)result.frames * frameStepMs(module);
-        if (!playback->source(playback->sourceContext, result.frames, position, module))
+        if (clickBefore(&loop) || !readFrameAudio(&loop, now) || !renderAndWatch(&loop))
             break;
-        module->render(module);
-        result.frames++;
-        if (playback->observer) {
-            if (pumpMessages(&result.exitCode)) {
-                result.quitReceived = 1;
-                break;
-            }
-            if (!playback->observer(playback->observerContext, result.frames - 1, module))
-                break;
-        }
-        nextFrame += module->delayMs;
-        // After a stall (a drag holds this thread) carry on from now rather
-        // than rendering the missed frames in a burst; the audio position
-        // follows the clock regardless, as a playing song would.
-        if (now - nextFrame > 10.0 * module->delayMs)
-            nextFrame = now;
+        scheduleNext(&loop, now);
     }
-    return result;
-}
-
-int builtinSignal(void* context, long frame, double positionMs, VisModule* module)
-{
-    (void)context;
-    (void)positionMs;
-    // A wave travels across the bars while a slower swell lifts and drops
-    // it, so every bar rises, peaks and falls; channel 1 carries a mirror
-    // image, so folding the two channels matters.
-    const double t = frame / 40.0;
-    for (int bin = 0; bin < VIS_SPECTRUM_BINS; bin++) {
-        const double x = bin / 288.0;
-        double wave = 0.5 + 0.5 * sin(6.2831853 * (x * 1.5 - t * 0.7));
-        double swell = 0.55 + 0.45 * sin(6.2831853 * t * 0.13 + x * 3.0);
-        double left = 255.0 * wave * swell;
-        double right = 255.0 * (0.5 + 0.5 * sin(6.2831853 * ((1.0 - x) * 2.0 + t))) * swell * 0.8;
-        module->spectrumData[0][bin] = (unsigned char)(left < 0 ? 0 : left > 255 ? 255 : left);
-        module->spectrumData[1][bin] = (unsigned char)(right < 0 ? 0 : right > 255 ? 255 : right);
-    }
-    return 1;
+    return loop.result;
 }

@@ -31,26 +31,26 @@ int loadPlugin(const char* path, LoadedPlugin* plugin, char* error, size_t error
     memset(plugin, 0, sizeof(*plugin));
     if (isFolder(path)) {
         snprintf(error, errorSize, "cannot load plug-in '%s': a folder, not a DLL", path);
-        return LOAD_NO_LIBRARY;
+        return EXIT_NO_LIBRARY;
     }
     HMODULE library = LoadLibraryA(path);
     if (!library) {
         const DWORD code = GetLastError();
         snprintf(error, errorSize, "cannot load plug-in '%s': %s", path, loadFailure(code));
-        return LOAD_NO_LIBRARY;
+        return EXIT_NO_LIBRARY;
     }
     VisGetHeaderProc getHeader = (VisGetHeaderProc)(void*)GetProcAddress(library, "winampVisGetHeader");
     if (!getHeader) {
         snprintf(error, errorSize, "'%s' exports no winampVisGetHeader", path);
         FreeLibrary(library);
-        return LOAD_NO_EXPORT;
+        return EXIT_NO_EXPORT;
     }
     VisHeader* header = getHeader();
     VisModule* module = header ? header->getModule(0) : NULL;
     if (!module) {
         snprintf(error, errorSize, "'%s' has no visualization module 0", path);
         FreeLibrary(library);
-        return LOAD_NO_MODULE;
+        return EXIT_NO_MODULE;
     }
     plugin->library = library;
     plugin->header = header;

@@ -4,16 +4,12 @@
 #define HALDER_STANDIN_LOADER_H
 
 #include "plugin/vis.h"
+#include "standin/exitcodes.h"
 
 #include <stddef.h>
 
-// Results of loadPlugin; also the stand-in's exit codes.
-enum {
-    LOAD_OK = 0,
-    LOAD_NO_LIBRARY = 3,
-    LOAD_NO_EXPORT = 4,
-    LOAD_NO_MODULE = 5
-};
+// loadPlugin's success; a failure is the exit code that names it.
+enum { LOAD_OK = EXIT_DONE };
 
 struct LoadedPlugin {
     HMODULE library;
@@ -21,8 +17,8 @@ struct LoadedPlugin {
     VisModule* module;
 };
 
-// Loads the library at path and takes module 0. On failure returns one of
-// the LOAD_* codes, writes a one-line reason into error and loads nothing.
+// Loads the library at path and takes module 0. On failure returns
+// EXIT_NO_LIBRARY, EXIT_NO_EXPORT or EXIT_NO_MODULE, writes a one-line reason into error and loads nothing.
 int loadPlugin(const char* path, LoadedPlugin* plugin, char* error, size_t errorSize);
 
 void unloadPlugin(LoadedPlugin* plugin);

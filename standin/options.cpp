@@ -3,9 +3,11 @@
 // reported on one line that names the argument.
 #include "standin/options.h"
 
-#include "standin/wav.h"
+#include "standin/audio.h"
+#include "standin/source.h"
 
 #include <errno.h>
+#include <limits.h>
 #include <getopt.h>
 #include <math.h>
 #include <stdarg.h>
@@ -47,18 +49,21 @@ static const char kShortOptions[] = "+:h";
 void printUsage(FILE* out)
 {
     fprintf(out,
-            "usage: standin PLUGIN.dll [AUDIO.wav | --raw RATE CHANNELS] [--frames N]\n"
-            "               [--seconds S] [--offline] [--capture DIR] [--click F:X,Y]...\n"
-            "               [--bench] [--about]\n"
+            "usage: standin PLUGIN.dll [AUDIO.wav | --raw RATE CHANNELS [--raw-format s16|f32]]\n"
+            "               [--frames N] [--seconds S] [--offline] [--capture DIR]\n"
+            "               [--click F:X,Y]... [--bench] [--about] [--help]\n"
             "  Loads PLUGIN.dll, takes its module 0 and renders a frame every delayMs\n"
             "  with the spectrum of the audio at that moment, until the audio ends,\n"
-            "  N frames or S seconds of audio have been shown, or the window is closed.\n"
+            "  N frames or S seconds of audio have been shown, the window is closed or\n"
+            "  Ctrl+C is pressed.\n"
             "  AUDIO.wav       8/16/24/32-bit PCM or 32-bit float WAV, mono or stereo\n"
             "  --raw R C       PCM streamed on standard input, R (8000 to 192000)\n"
             "                  frames a second, C (1 or 2) channels interleaved\n"
             "  --raw-format F  s16 (signed 16-bit little-endian, the default) or f32\n"
             "                  (32-bit float)\n"
-            "                  (no audio: a built-in signal, 5 seconds unless limited)\n"
+            "  (no audio)      a built-in signal, 5 seconds unless --frames or --seconds\n"
+            "  --frames N      stop after N frames (1 or more)\n"
+            "  --seconds S     stop after S seconds of audio (more than 0)\n"
             "  --offline       as fast as possible; the audio advances delayMs a frame\n"
             "  --capture DIR   save the plug-in's window after each frame as\n"
             "                  DIR/frame_00000.png, frame_00001.png, ...; DIR is made\n"
@@ -66,10 +71,11 @@ void printUsage(FILE* out)
             "  --click F:X,Y   just before frame F (0 is the first) click the left\n"
             "                  button at client point X,Y of the plug-in's window, as a\n"
             "                  user would (e.g. on a switch); may be given many times\n"
-            "  --bench         time render (on the built-in signal), a switch press, a\n"
-            "                  repaint and a bare copy over N frames (5000 unless given)\n"
-            "                  and print the figures\n"
-            "  --about         show the plug-in's About box first\n");
+            "  --bench         time render (on the built-in signal), a click, a repaint\n"
+            "                  and a bare copy over N frames (5000 unless given, at most\n"
+            "                  a million) and print the figures\n"
+            "  --about         show the plug-in's About box first\n"
+            "  --help          print this and do nothing else\n");
 }
 
 static int refuse(const char* format, ...)
@@ -83,16 +89,8 @@ static int refuse(const char* format, ...)
     return 0;
 }
 
-static const char* optionName(int id)
-{
-    for (const struct option* o = kLongOptions; o->name; o++) {
-        if (o->val == id)
-            return o->name;
-    }
-    return "?";
-}
-
-// Whole-string numbers only, so "--frames 10x" is refused, not read as 10.
+// Whole-string numbers only, so "--frames 10x" is refused, not read as 10;
+// 0 with errno ERANGE for one too large for a long.
 static int parseLong(const char* text, long* value)
 {
     char* end = NULL;
@@ -101,19 +99,25 @@ static int parseLong(const char* text, long* value)
     return end != text && *end == '\0' && errno == 0;
 }
 
-static int parseCount(int id, const char* text, long* value)
+static int parseFrames(const char* text, long* value)
 {
-    if (!parseLong(text, value) || *value < 0)
-        return refuse("--%s: \"%s\" is not a whole number of 0 or more", optionName(id), text);
-    return 1;
+    if (parseLong(text, value) && *value >= 1)
+        return 1;
+    if (errno == ERANGE && text[0] != '-')
+        return refuse("--frames: \"%s\" is more than %ld", text, (long)LONG_MAX);
+    return refuse("--frames: \"%s\" is not a whole number of 1 or more", text);
 }
 
+// At most what a count of milliseconds can hold: 24 days.
 static int parseSeconds(const char* text, double* value)
 {
+    const double most = LONG_MAX / 1000;
     char* end = NULL;
     *value = strtod(text, &end);
-    if (end == text || *end != '\0' || !isfinite(*value) || *value < 0)
-        return refuse("--seconds: \"%s\" is not a number of 0 or more", text);
+    if (end == text || *end != '\0' || !isfinite(*value) || *value <= 0)
+        return refuse("--seconds: \"%s\" is not a number above 0", text);
+    if (*value > most)
+        return refuse("--seconds: \"%s\" is more than %.0f", text, most);
     return 1;
 }
 
@@ -121,6 +125,7 @@ static int parseSeconds(const char* text, double* value)
 static int readClick(const char* text, Click* click)
 {
     char* end = NULL;
+    errno = 0;
     const long frame = strtol(text, &end, 10);
     if (end == text || *end != ':')
         return 0;
@@ -132,7 +137,7 @@ static int readClick(const char* text, Click* click)
     const long y = strtol(rest, &end, 10);
     if (end == rest || *end != '\0')
         return 0;
-    if (frame < 0 || x < 0 || y < 0 || x > 32767 || y > 32767)
+    if (errno != 0 || frame < 0 || x < 0 || y < 0 || x > 32767 || y > 32767)
         return 0;
     click->frame = frame;
     click->x = (int)x;
@@ -159,8 +164,12 @@ static int parseRaw(int argc, char** argv, Options* options)
     options->raw = 1;
     if (!parseLong(optarg, &options->rawRate))
         return refuse("--raw: rate \"%s\" is not a whole number", optarg);
-    if (!parseLong(channels, &options->rawChannels))
-        return refuse("--raw: channels \"%s\" is not a whole number", channels);
+    if (options->rawRate < STREAM_MIN_RATE || options->rawRate > STREAM_MAX_RATE)
+        return refuse("--raw: rate %s Hz is out of range (%d to %d)", optarg, (int)STREAM_MIN_RATE,
+                      (int)STREAM_MAX_RATE);
+    if (!parseLong(channels, &options->rawChannels) || options->rawChannels < 1 ||
+        options->rawChannels > AUDIO_MAX_CHANNELS)
+        return refuse("--raw: channels \"%s\" is neither 1 nor 2", channels);
     return 1;
 }
 
@@ -201,7 +210,7 @@ static int refuseOption(int verdict, const char* text)
 static int applyOption(int id, int argc, char** argv, Options* options)
 {
     switch (id) {
-    case OPTION_FRAMES: return parseCount(id, optarg, &options->frames);
+    case OPTION_FRAMES: return parseFrames(optarg, &options->frames);
     case OPTION_SECONDS: return parseSeconds(optarg, &options->seconds);
     case OPTION_RAW: return parseRaw(argc, argv, options);
     case OPTION_RAW_FORMAT: return parseRawFormat(optarg, options);
@@ -231,6 +240,9 @@ static int checkCombination(const Options* options)
         return refuse("--bench times the built-in signal as fast as it goes; it takes no audio, "
                       "--capture, --click, --seconds or --offline");
     }
+    // Every timing is kept until the end.
+    if (options->bench && options->frames > MAX_BENCH_FRAMES)
+        return refuse("--bench: --frames %ld is more than %d", options->frames, (int)MAX_BENCH_FRAMES);
     return 1;
 }
 

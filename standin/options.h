@@ -6,7 +6,7 @@
 
 #include <stdio.h>
 
-enum { MAX_CLICKS = 256 };
+enum { MAX_CLICKS = 256, MAX_BENCH_FRAMES = 1000000 };
 
 struct Options {
     const char* pluginPath;
@@ -17,8 +17,8 @@ struct Options {
     int help;
     long rawRate;
     long rawChannels;
-    long frames;
-    double seconds;
+    long frames;            // 0 when not given
+    double seconds;         // 0 when not given
     int offline;
     int about;
     int bench;

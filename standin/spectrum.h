@@ -9,7 +9,7 @@
 #ifndef HALDER_STANDIN_SPECTRUM_H
 #define HALDER_STANDIN_SPECTRUM_H
 
-#include "standin/wav.h"
+#include "standin/audio.h"
 
 #include <stdint.h>
 

@@ -1,265 +1,373 @@
-// The reader thread fills a ring of raw frames; the frame loop reads the
-// 1152 frames each spectrum needs out of it, and tells the reader which
-// frames it will never need again so their room can be reused.
-#include "standin/stream.h"
+// Raw PCM arriving on standard input. A reader thread stores it into a ring
+// of a few seconds, so a stream of any length runs in constant memory and
+// the frame loop never waits on the pipe; the frame loop copies the 1152
+// frames each spectrum needs out of the ring and tells the reader which
+// frames it will never read again, so their room can be reused.
+#include "standin/source.h"
 
+#include "standin/audio.h"
 #include "standin/common.h"
-#include "standin/host.h"
-
-#include <windows.h>
+#include "standin/pacing.h"
+#include "standin/spectrum.h"
+#include "standin/stop.h"
 
 #include <math.h>
-#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
-
-#include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 enum {
     STREAM_RING_SECONDS = 2,
-    STREAM_READ_BYTES = 16384,
-    CATCH_UP_AFTER_FRAMES = 4,  // by then a writer that is ahead has filled the ring
-    LIVE_LAG_FRAMES = 2         // frames of delay a live writer may run ahead of the picture
+    STREAM_READ_BYTES = 16384
 };
 
-// The stream's state, shared by the reader thread and the frame loop; every
-// field below the lock is guarded by it.
+// Where the reader is, for the one moment it cannot be woken: a read on a
+// pipe with nothing coming.
+enum ReaderPlace {
+    READER_ELSEWHERE = 0,
+    READER_IN_READ = 1,     // inside ReadFile, holding nothing
+    READER_ENDED = 2        // claimed by stopReader while in ReadFile; it touches nothing more
+};
+
+// What a frame chooser returns besides a frame.
+enum { INPUT_OVER = -1, NOT_YET = -2 };
+
 struct Stream {
+    // Set before the reader starts and never changed.
     int sampleRate;
     int channels;
     int format;                     // SAMPLE_S16 or SAMPLE_F32
     int bytesPerFrame;
     int64_t capacityFrames;
-    std::vector<unsigned char> ring;
-    std::vector<unsigned char> window;  // the frames one spectrum is made from
-    SpectrumAnalyser analyser;
-    double originMs;                // the clock time at which position 0 played
-    int64_t writtenAtLastFrame;     // `written` when the previous frame was chosen
-    std::thread reader;
+    unsigned char* ring;            // frame n lives in slot n % capacityFrames
+    unsigned char* readBuffer;      // the reader's: one read and a part frame carried over
+    HANDLE input;
+    HANDLE reader;
+    HANDLE arrived;                 // auto-reset: frames were stored, or the input ended
+    volatile LONG readerPlace;      // a ReaderPlace
+    volatile LONG stopping;         // the reader is to stop
 
-    std::mutex lock;
-    std::condition_variable changed;
+    // The frame loop's own.
+    unsigned char* window;          // the frames one spectrum is made from
+    SpectrumAnalyser analyser;
+    PacingState pacing;
+
+    // Guarded by lock, shared by the reader and the frame loop.
+    SRWLOCK lock;
+    CONDITION_VARIABLE roomMade;    // keepFrom moved on, or stopping was set
     int64_t written;                // frames stored so far
     int64_t keepFrom;               // the oldest frame the frame loop may still read
+    int writerWaiting;              // the reader waits for room now
+    int writerWaited;               // it has waited since the frame loop last looked
     int ended;                      // no more input is coming
     int readFailed;
-    int writerWaited;               // the ring has been full since the first frame
-    int firstFrameShown;
     size_t strayBytes;              // a part frame left at the end of the input
-    int stopping;
 };
 
-static Stream stream;
-
-// Stores whole frames, waiting while the ring holds frames not yet shown.
-static int storeFrames(const unsigned char* bytes, int64_t frames)
+static unsigned char* ringSlot(const Stream* stream, int64_t frame)
 {
-    std::unique_lock<std::mutex> guard(stream.lock);
-    while (frames > 0) {
-        int64_t held = stream.written - stream.keepFrom;
-        if (held < 0)
-            held = 0;
-        if (held >= stream.capacityFrames) {
-            if (stream.firstFrameShown)
-                stream.writerWaited = 1;
-            stream.changed.wait(guard);
-            if (stream.stopping)
-                return 0;
+    return stream->ring + (size_t)(frame % stream->capacityFrames) * stream->bytesPerFrame;
+}
+
+// Copies count frames into the ring from frame `first` on, in two pieces when
+// they run past its end.
+static void copyIntoRing(Stream* stream, int64_t first, const unsigned char* frames, int64_t count)
+{
+    const int64_t toEnd = stream->capacityFrames - first % stream->capacityFrames;
+    const int64_t beforeEnd = count < toEnd ? count : toEnd;
+    const size_t size = (size_t)stream->bytesPerFrame;
+    memcpy(ringSlot(stream, first), frames, (size_t)beforeEnd * size);
+    memcpy(stream->ring, frames + beforeEnd * size, (size_t)(count - beforeEnd) * size);
+}
+
+// Frames the ring can take now without losing one the frame loop may read.
+static int64_t roomInRing(const Stream* stream)
+{
+    const int64_t held = stream->written - stream->keepFrom;
+    return held <= 0 ? stream->capacityFrames : stream->capacityFrames - held;
+}
+
+// Stores whole frames, waiting while the ring holds nothing it may drop.
+// Returns 0 when told to stop.
+static int storeFrames(Stream* stream, const unsigned char* frames, int64_t count)
+{
+    AcquireSRWLockExclusive(&stream->lock);
+    while (count > 0 && !stream->stopping) {
+        const int64_t room = roomInRing(stream);
+        if (room <= 0) {
+            stream->writerWaiting = 1;
+            stream->writerWaited = 1;
+            SleepConditionVariableSRW(&stream->roomMade, &stream->lock, INFINITE, 0);
+            stream->writerWaiting = 0;
             continue;
         }
-        const int64_t slot = stream.written % stream.capacityFrames;
-        int64_t count = stream.capacityFrames - held;
-        if (count > stream.capacityFrames - slot)
-            count = stream.capacityFrames - slot;
-        if (count > frames)
-            count = frames;
-        memcpy(stream.ring.data() + slot * stream.bytesPerFrame, bytes,
-               (size_t)(count * stream.bytesPerFrame));
-        bytes += count * stream.bytesPerFrame;
-        frames -= count;
-        stream.written += count;
-        stream.changed.notify_all();
+        const int64_t part = room < count ? room : count;
+        copyIntoRing(stream, stream->written, frames, part);
+        frames += part * stream->bytesPerFrame;
+        count -= part;
+        stream->written += part;
+        SetEvent(stream->arrived);
     }
-    return 1;
+    const int stopped = stream->stopping;
+    ReleaseSRWLockExclusive(&stream->lock);
+    return !stopped;
 }
 
-static void finishReading(int failed, size_t strayBytes)
+static void finishReading(Stream* stream, int failed, size_t strayBytes)
 {
-    std::lock_guard<std::mutex> guard(stream.lock);
-    stream.ended = 1;
-    stream.readFailed = failed;
-    stream.strayBytes = strayBytes;
-    stream.changed.notify_all();
+    AcquireSRWLockExclusive(&stream->lock);
+    stream->ended = 1;
+    stream->readFailed = failed;
+    stream->strayBytes = strayBytes;
+    ReleaseSRWLockExclusive(&stream->lock);
+    SetEvent(stream->arrived);
 }
 
-// Reads standard input to its end, keeping a part frame for the next read.
-static void readInput(HANDLE input)
+// One ReadFile, marked so that stopReader can tell the reader is in it.
+// Returns 0 when the reader must stop at once.
+static int readMarked(Stream* stream, unsigned char* into, DWORD* got, DWORD* error)
 {
-    std::vector<unsigned char> buffer(STREAM_READ_BYTES + 8);
+    InterlockedExchange(&stream->readerPlace, READER_IN_READ);
+    if (stream->stopping)
+        return 0;
+    *got = 0;
+    *error = ReadFile(stream->input, into, STREAM_READ_BYTES, got, NULL) ? 0 : GetLastError();
+    return InterlockedCompareExchange(&stream->readerPlace, READER_ELSEWHERE, READER_IN_READ) ==
+           READER_IN_READ;
+}
+
+// The reader thread: standard input to its end, a part frame kept for the
+// next read. ReadFile on the handle itself, since the C library's text mode
+// would end the stream at the first 0x1A byte and drop every carriage return.
+static DWORD WINAPI readInput(void* context)
+{
+    Stream* stream = (Stream*)context;
     size_t carried = 0;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(input, buffer.data() + carried, STREAM_READ_BYTES, &got, NULL)) {
-            const DWORD error = GetLastError();
-            finishReading(error != ERROR_BROKEN_PIPE && error != ERROR_HANDLE_EOF, carried);
-            return;
-        }
-        if (got == 0) {
-            finishReading(0, carried);
-            return;
+        DWORD error = 0;
+        if (!readMarked(stream, stream->readBuffer + carried, &got, &error))
+            return 0;
+        if (error != 0 || got == 0) {
+            finishReading(stream, error != 0 && error != ERROR_BROKEN_PIPE && error != ERROR_HANDLE_EOF,
+                          carried);
+            return 0;
         }
         const size_t have = carried + got;
-        const size_t whole = have / (size_t)stream.bytesPerFrame;
-        if (!storeFrames(buffer.data(), (int64_t)whole))
-            return;
-        carried = have - whole * (size_t)stream.bytesPerFrame;
-        memmove(buffer.data(), buffer.data() + whole * stream.bytesPerFrame, carried);
+        const size_t whole = have / (size_t)stream->bytesPerFrame;
+        if (!storeFrames(stream, stream->readBuffer, (int64_t)whole))
+            return 0;
+        carried = have - whole * (size_t)stream->bytesPerFrame;
+        memmove(stream->readBuffer, stream->readBuffer + whole * stream->bytesPerFrame, carried);
     }
 }
 
-int openStream(int sampleRate, int channels, int format, char* reason, size_t reasonSize)
+// Ends the reader and waits for it, so nothing it uses is freed under it.
+// A reader blocked in ReadFile on a pipe whose writer has gone quiet cannot
+// be woken: under Wine such a read is a plain blocking read on the pipe, which
+// CancelSynchronousIo (it finds no I/O to cancel), CancelIoEx and closing
+// the handle all leave blocked. So that one is ended with TerminateThread,
+// which is safe there: the reader then holds no lock and owns no memory,
+// and the handshake on readerPlace makes sure it is in ReadFile and stays out
+// of everything else.
+static void stopReader(Stream* stream)
 {
-    if (channels < 1 || channels > AUDIO_MAX_CHANNELS)
-        return fail(reason, reasonSize, "%d channels; only 1 or 2 are supported", channels);
-    if (sampleRate < STREAM_MIN_RATE || sampleRate > STREAM_MAX_RATE)
-        return fail(reason, reasonSize, "sample rate %d Hz is out of range (%d to %d)", sampleRate,
-                    (int)STREAM_MIN_RATE, (int)STREAM_MAX_RATE);
-    stream.sampleRate = sampleRate;
-    stream.channels = channels;
-    stream.format = format;
-    stream.bytesPerFrame = channels * (format == SAMPLE_F32 ? 4 : 2);
-    stream.capacityFrames = (int64_t)sampleRate * STREAM_RING_SECONDS;
-    stream.ring.assign((size_t)(stream.capacityFrames * stream.bytesPerFrame), 0);
-    stream.window.assign((size_t)(SPECTRUM_WINDOW * stream.bytesPerFrame), 0);
-    initSpectrumAnalyser(&stream.analyser);
-    stream.reader = std::thread(readInput, GetStdHandle(STD_INPUT_HANDLE));
-
-    std::unique_lock<std::mutex> guard(stream.lock);
-    stream.changed.wait(guard, [] { return stream.written > 0 || stream.ended; });
-    if (stream.written > 0)
-        return 1;
-    guard.unlock();
-    stream.reader.join();  // it has finished: the input ended
-    if (stream.readFailed)
-        return fail(reason, reasonSize, "read error");
-    if (stream.strayBytes > 0)
-        return fail(reason, reasonSize, "ended mid-sample before a whole frame of audio");
-    return fail(reason, reasonSize, "no audio");
+    AcquireSRWLockExclusive(&stream->lock);
+    InterlockedExchange(&stream->stopping, 1);
+    ReleaseSRWLockExclusive(&stream->lock);
+    WakeAllConditionVariable(&stream->roomMade);
+    if (InterlockedCompareExchange(&stream->readerPlace, READER_ENDED, READER_IN_READ) == READER_IN_READ)
+        TerminateThread(stream->reader, 0);
+    WaitForSingleObject(stream->reader, INFINITE);
+    CloseHandle(stream->reader);
+    stream->reader = NULL;
 }
 
-// Real time: the frame the clock says is playing, nudged as described in
-// the header. Returns -1 when the input is over.
-static int64_t clockEndFrame(long frame, int delayMs)
+// Copies the 1152 frames before endFrame into the window, each from its own
+// slot; frames not in the ring (before the start, overwritten, or not yet
+// come) stay silent.
+static void fillWindow(Stream* stream, int64_t endFrame)
 {
-    const double now = clockMs();
-    if (!stream.firstFrameShown) {
-        stream.originMs = now;
-        stream.firstFrameShown = 1;
-    }
-    const double msPerFrame = 1000.0 / stream.sampleRate;
-    int64_t position = (int64_t)((now - stream.originMs) / msPerFrame);
-    if (stream.ended)
-        return position > stream.written ? -1 : position;
-    const int64_t liveLag = (int64_t)LIVE_LAG_FRAMES * (delayMs > 0 ? delayMs : 1) * stream.sampleRate / 1000;
-    const int64_t ahead = stream.written - position;
-    const bool ringFull = ahead >= stream.capacityFrames - SPECTRUM_WINDOW;
-    if (frame >= CATCH_UP_AFTER_FRAMES && !stream.writerWaited && !ringFull && ahead > liveLag) {
-        stream.originMs -= ahead * msPerFrame;
-        position = stream.written;
-    }
-    // Audio that arrives after an underrun is the newest there is: show it,
-    // and let the clock follow from there. Without this a writer that comes
-    // back at its own pace stays as far behind the clock as the underrun left
-    // it, and its audio never reaches the picture.
-    if (position > stream.written && stream.written > stream.writtenAtLastFrame) {
-        stream.originMs += (position - stream.written) * msPerFrame;
-        position = stream.written;
-    }
-    stream.writtenAtLastFrame = stream.written;
-    if (position > stream.written + SPECTRUM_WINDOW) {
-        stream.originMs += (position - stream.written - SPECTRUM_WINDOW) * msPerFrame;
-        position = stream.written + SPECTRUM_WINDOW;
-    }
-    return position;
-}
-
-// Offline: the frame at positionMs, once the reader has it or the input ended.
-static int64_t offlineEndFrame(double positionMs, std::unique_lock<std::mutex>& guard)
-{
-    stream.firstFrameShown = 1;
-    const int64_t position = (int64_t)llround(positionMs * stream.sampleRate / 1000.0);
-    stream.changed.wait(guard, [&] { return stream.written >= position || stream.ended; });
-    if (stream.ended && positionMs > stream.written * 1000.0 / stream.sampleRate)
-        return -1;
-    return position;
-}
-
-// Copies the frames before endFrame into the window; frames not in the ring
-// (before the start or not yet arrived) stay silent.
-static void fillWindow(int64_t endFrame)
-{
-    std::fill(stream.window.begin(), stream.window.end(), 0);
-    const int64_t oldest = stream.written - stream.capacityFrames;
+    const size_t size = (size_t)stream->bytesPerFrame;
+    memset(stream->window, 0, SPECTRUM_WINDOW * size);
+    const int64_t oldest = stream->written - stream->capacityFrames;
     for (int n = 0; n < SPECTRUM_WINDOW; n++) {
-        const int64_t source = endFrame - SPECTRUM_WINDOW + n;
-        if (source < 0 || source < oldest || source >= stream.written)
-            continue;
-        memcpy(stream.window.data() + n * stream.bytesPerFrame,
-               stream.ring.data() + (source % stream.capacityFrames) * stream.bytesPerFrame,
-               (size_t)stream.bytesPerFrame);
+        const int64_t frame = endFrame - SPECTRUM_WINDOW + n;
+        if (frame >= 0 && frame >= oldest && frame < stream->written)
+            memcpy(stream->window + n * size, ringSlot(stream, frame), size);
     }
 }
 
-int streamFrameSource(void* context, long frame, double positionMs, VisModule* module)
+// Offline: the frame at its position once the reader has it.
+static int64_t chooseOfflineFrame(Stream* stream, const FrameTime* time)
 {
-    const int realTime = context != NULL;
-    std::unique_lock<std::mutex> guard(stream.lock);
-    const int64_t endFrame = realTime ? clockEndFrame(frame, module->delayMs) : offlineEndFrame(positionMs, guard);
-    if (endFrame < 0)
-        return 0;
-    fillWindow(endFrame);
-    if (endFrame - SPECTRUM_WINDOW > stream.keepFrom) {
-        stream.keepFrom = endFrame - SPECTRUM_WINDOW;
-        stream.changed.notify_all();
-    }
-    guard.unlock();
+    const int64_t position = (int64_t)llround(time->positionMs * stream->sampleRate / 1000.0);
+    // Offline positions only grow, so nothing before this frame's window is
+    // read again. Letting the reader overwrite it now matters when a frame
+    // lies further ahead than the ring holds: waiting for the reader to bring
+    // it would otherwise wait for room that only this frame could make.
+    if (position - SPECTRUM_WINDOW > stream->keepFrom)
+        stream->keepFrom = position - SPECTRUM_WINDOW;
+    if (stream->written >= position)
+        return position;
+    return stream->ended ? INPUT_OVER : NOT_YET;
+}
 
+static int64_t chooseRealTimeFrame(Stream* stream, const FrameTime* time)
+{
+    PacingInput input;
+    input.fill.written = stream->written;
+    input.fill.writerHeld = stream->writerWaiting || stream->writerWaited;
+    input.fill.ended = stream->ended;
+    input.nowMs = time->nowMs;
+    input.framesShown = time->frame;
+    input.state = stream->pacing;
+    input.sampleRate = stream->sampleRate;
+    input.delayMs = time->delayMs;
+    input.ringFrames = stream->capacityFrames;
+    stream->writerWaited = 0;
+    const PacingChoice choice = paceRealTime(&input);
+    stream->pacing = choice.state;
+    return choice.endFrame < 0 ? (int64_t)INPUT_OVER : choice.endFrame;
+}
+
+// Why the input ended, when it ended badly.
+static void describeEnd(const Stream* stream, char* failure, size_t failureSize)
+{
+    failure[0] = '\0';
+    if (stream->readFailed)
+        fail(failure, failureSize, "standard input: read error");
+    else if (stream->strayBytes > 0)
+        fail(failure, failureSize,
+             "standard input: ended mid-sample (%u stray bytes after the last whole frame)",
+             (unsigned)stream->strayBytes);
+}
+
+static void analyseWindow(Stream* stream, VisModule* module)
+{
     AudioData view;
     memset(&view, 0, sizeof(view));
-    view.sampleRate = stream.sampleRate;
-    view.channels = stream.channels;
-    view.format = stream.format;
-    view.bytesPerFrame = stream.bytesPerFrame;
+    view.sampleRate = stream->sampleRate;
+    view.channels = stream->channels;
+    view.format = stream->format;
+    view.bytesPerFrame = stream->bytesPerFrame;
     view.frameCount = SPECTRUM_WINDOW;
-    view.samples = stream.window.data();
-    analyseAudio(&stream.analyser, &view, SPECTRUM_WINDOW, module->spectrumData);
-    module->channelCount = stream.channels;
-    return 1;
+    view.samples = stream->window;
+    analyseAudio(&stream->analyser, &view, SPECTRUM_WINDOW, module->spectrumData);
+    module->channelCount = stream->channels;
 }
 
-int streamEndedCleanly(char* reason, size_t reasonSize)
+static int readStreamFrame(AudioSource* source, const FrameTime* time, VisModule* module)
 {
-    std::lock_guard<std::mutex> guard(stream.lock);
-    if (stream.readFailed)
-        return fail(reason, reasonSize, "read error");
-    if (stream.ended && stream.strayBytes > 0)
-        return fail(reason, reasonSize, "ended mid-sample (%u stray bytes after the last whole frame)",
-                    (unsigned)stream.strayBytes);
-    return 1;
-}
-
-void closeStream(void)
-{
-    if (!stream.reader.joinable())
-        return;
-    {
-        std::lock_guard<std::mutex> guard(stream.lock);
-        stream.stopping = 1;
-        stream.changed.notify_all();
+    Stream* stream = (Stream*)source->state;
+    AcquireSRWLockExclusive(&stream->lock);
+    const int64_t keptBefore = stream->keepFrom;
+    const int64_t endFrame = time->realTime ? chooseRealTimeFrame(stream, time)
+                                            : chooseOfflineFrame(stream, time);
+    if (endFrame >= 0) {
+        fillWindow(stream, endFrame);
+        stream->keepFrom = endFrame - SPECTRUM_WINDOW;
+    } else if (endFrame == INPUT_OVER) {
+        describeEnd(stream, source->failure, sizeof(source->failure));
     }
-    // A reader blocked in ReadFile cannot be woken; the process's exit ends it.
-    stream.reader.detach();
+    const int roomMade = stream->keepFrom > keptBefore;
+    ReleaseSRWLockExclusive(&stream->lock);
+    if (roomMade)
+        WakeAllConditionVariable(&stream->roomMade);
+    if (endFrame == NOT_YET)
+        return FRAME_LATER;
+    if (endFrame == INPUT_OVER)
+        return FRAME_END;
+    analyseWindow(stream, module);
+    return FRAME_READY;
+}
+
+static void closeStream(AudioSource* source)
+{
+    Stream* stream = (Stream*)source->state;
+    if (stream->reader)
+        stopReader(stream);
+    if (stream->arrived)
+        CloseHandle(stream->arrived);
+    free(stream->ring);
+    free(stream->window);
+    free(stream->readBuffer);
+    free(stream);
+    memset(source, 0, sizeof(*source));
+}
+
+// Waits until the first audio has come (1), or the input has ended or a
+// stop was asked for first (0).
+static int waitForFirstAudio(Stream* stream)
+{
+    const HANDLE events[] = { stream->arrived, stopEvent() };
+    for (;;) {
+        AcquireSRWLockShared(&stream->lock);
+        const int came = stream->written > 0;
+        const int ended = stream->ended;
+        ReleaseSRWLockShared(&stream->lock);
+        if (came || ended)
+            return came;
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0)
+            return 0;
+    }
+}
+
+// Closes a stream that gave no audio at all, saying why.
+static int refuseEmptyStream(AudioSource* source, char* reason, size_t reasonSize)
+{
+    Stream* stream = (Stream*)source->state;
+    AcquireSRWLockShared(&stream->lock);
+    const int ended = stream->ended;
+    const int failed = stream->readFailed;
+    const int partFrame = stream->strayBytes > 0;
+    ReleaseSRWLockShared(&stream->lock);
+    closeStream(source);
+    if (!ended)
+        return fail(reason, reasonSize, "standard input: stopped before any audio came");
+    if (failed)
+        return fail(reason, reasonSize, "standard input: read error");
+    if (partFrame)
+        return fail(reason, reasonSize, "standard input: ended mid-sample before a whole frame of audio");
+    return fail(reason, reasonSize, "standard input: no audio");
+}
+
+int openRawStream(int sampleRate, int channels, int format, AudioSource* source, char* reason,
+                  size_t reasonSize)
+{
+    memset(source, 0, sizeof(*source));
+    Stream* stream = (Stream*)calloc(1, sizeof(Stream));
+    if (!stream)
+        return fail(reason, reasonSize, "standard input: not enough memory");
+    source->state = stream;
+    source->close = closeStream;
+    stream->sampleRate = sampleRate;
+    stream->channels = channels;
+    stream->format = format;
+    stream->bytesPerFrame = channels * sampleBytes(format);
+    stream->capacityFrames = (int64_t)sampleRate * STREAM_RING_SECONDS;
+    stream->ring = (unsigned char*)malloc((size_t)(stream->capacityFrames * stream->bytesPerFrame));
+    stream->window = (unsigned char*)malloc((size_t)SPECTRUM_WINDOW * stream->bytesPerFrame);
+    stream->readBuffer = (unsigned char*)malloc(STREAM_READ_BYTES + 8);
+    stream->arrived = CreateEventA(NULL, FALSE, FALSE, NULL);
+    InitializeSRWLock(&stream->lock);
+    InitializeConditionVariable(&stream->roomMade);
+    initSpectrumAnalyser(&stream->analyser);
+    stream->input = GetStdHandle(STD_INPUT_HANDLE);
+    if (!stream->ring || !stream->window || !stream->readBuffer || !stream->arrived) {
+        closeStream(source);
+        return fail(reason, reasonSize, "standard input: not enough memory");
+    }
+    stream->reader = CreateThread(NULL, 0, readInput, stream, 0, NULL);
+    if (!stream->reader) {
+        closeStream(source);
+        return fail(reason, reasonSize, "standard input: cannot start the reader");
+    }
+    source->sampleRate = sampleRate;
+    source->channels = channels;
+    source->readFrame = readStreamFrame;
+    source->lengthMs = -1.0;
+    source->arrived = stream->arrived;
+    if (!waitForFirstAudio(stream))
+        return refuseEmptyStream(source, reason, reasonSize);
+    return 1;
 }

@@ -41,10 +41,14 @@ HWND findPluginWindow()
 
 RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits)
 {
+    AudioSource source;
+    openBuiltinSignal(&source);
     Playback playback = {};
     playback.limits = limits;
-    playback.source = builtinSignal;
-    return runPlayback(module, &playback);
+    playback.source = &source;
+    const RunResult result = runPlayback(module, &playback);
+    closeAudioSource(&source);
+    return result;
 }
 
 void LoadedPluginTest::SetUp()

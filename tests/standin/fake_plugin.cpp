@@ -4,6 +4,7 @@
 // pure blue, and FAKE_RECORDER writes one line per frame to the file named
 // by the STANDIN_RECORD environment variable:
 //   channelCount loudestBin0 itsLevel0 loudestBin1 itsLevel1
+// and asks for the pause between frames that STANDIN_DELAY_MS gives, if set;
 // and with FAKE_TIMED as well, a sixth column: when the frame was rendered,
 // in milliseconds of QueryPerformanceCounter, which every process shares.
 #include "plugin/vis.h"
@@ -44,6 +45,9 @@ static int VIS_CALL fakeInit(VisModule* module)
 #else
     const char* path = getenv("STANDIN_RECORD");
     record = path ? fopen(path, "w") : NULL;
+    const char* delay = getenv("STANDIN_DELAY_MS");
+    if (delay)
+        module->delayMs = atoi(delay);
     return 0;
 #endif
 }

@@ -66,7 +66,9 @@ ProcessRun runStandin(const std::string& args, const std::string& stdinPath = ""
     ProcessRun run = { 0xFFFFFFFF, "", "" };
     HANDLE process = startProgram("\"" + kStandin + "\" " + args, in, out, err);
     if (process) {
-        WaitForSingleObject(process, 120000);
+        // One that hangs is ended, so that no run outlives its test.
+        if (WaitForSingleObject(process, 120000) == WAIT_TIMEOUT)
+            TerminateProcess(process, 0xFFFFFFFF);
         GetExitCodeProcess(process, &run.exitCode);
         CloseHandle(process);
     }
@@ -89,26 +91,37 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
 {
     CreateDirectoryA(scratch("folder.wav").c_str(), NULL);
     writeBytes(scratch("three.wav"), wavFile(fmtBody({ 1, 3, 8000, 16, 0 }), Bytes(60, 0)));
+    writeBytes(scratch("adpcm.wav"), wavFile(fmtBody({ 2, 1, 8000, 4, 0 }), Bytes(60, 0)));
     CreateDirectoryA(scratch("used").c_str(), NULL);
     writeBytes(scratch("used/frame_00000.png"), { 1 });
     const std::string recorder = scratch("fake_recorder.dll") + " ";
+    const std::string windowed = scratch("fake_window.dll") + " ";
     RemoveDirectoryA(scratch("fresh").c_str());
 
     struct Case {
         std::string args;
         DWORD exitCode;
         const char* message;
+        bool needsWindow = false;   // checked once the plug-in's window is open
     };
     const Case cases[] = {
         { "", 2, "no plug-in given" },
         { "x.dll --frames 10x", 2, "--frames: \"10x\" is not a whole number" },
+        { "x.dll --frames 0", 2, "--frames: \"0\" is not a whole number of 1 or more" },
+        { "x.dll --frames 4294967297", 2, "--frames: \"4294967297\" is more than 2147483647" },
+        { "x.dll --seconds 0", 2, "--seconds: \"0\" is not a number above 0" },
         { "x.dll --bogus", 2, "--bogus: unknown option" },
         { "x.dll --frames", 2, "--frames: needs a value" },
         { "x.dll --raw 44100", 2, "--raw: needs RATE and CHANNELS" },
         { "x.dll a.wav b.wav", 2, "\"b.wav\": one plug-in and one audio file at most" },
         { "x.dll --click 3:4", 2, "--click: \"3:4\" is not FRAME:X,Y" },
         { "x.dll --bench --capture frames", 2, "--bench times the built-in signal" },
+        { "x.dll --bench --frames 2000000", 2, "--bench: --frames 2000000 is more than 1000000" },
         { recorder + "--capture " + scratch("used"), 2, "already holds frames (frame_00000.png)" },
+        { recorder + "--raw 300 2", 2, "--raw: rate 300 Hz is out of range (8000 to 192000)" },
+        { windowed + "--click 0:250,10", 2, "outside the plug-in's 200 x 120 window", true },
+        { windowed + "--offline --frames 3 --click 3:1,1", 2,
+          "--click 3:1,1 comes after the last frame (the run has 3, 0 to 2)", true },
         { scratch("no-such-plugin.dll"), 3, "no-such-plugin.dll': file not found" },
         { scratch("empty.in"), 3, "not a 32-bit Windows DLL" },
         { kTestDir, 3, "a folder, not a DLL" },
@@ -118,10 +131,9 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         { recorder + scratch("no-such.wav"), 7, "no-such.wav: cannot open" },
         { recorder + scratch("folder.wav"), 7, "folder.wav: is a folder, not an audio file" },
         { recorder + scratch("three.wav"), 7, "3 channels" },
+        { recorder + scratch("adpcm.wav"), 7, "(format tag 0x0002); decode it to PCM first, e.g. with ffmpeg" },
         { recorder + "--raw 44100 2", 7, "standard input: no audio" },
-        { recorder + "--raw 4000 2", 7, "out of range (8000 to 192000)" },
         { recorder + "--frames 1 --capture " + scratch("fresh"), 8, "opened no window to capture" },
-        { scratch("fake_window.dll") + " --click 0:250,10", 8, "outside the plug-in's 200 x 120 window" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
@@ -129,9 +141,10 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         EXPECT_EQ(c.exitCode, run.exitCode);
         EXPECT_NE(std::string::npos, run.err.find(c.message)) << run.err;
         EXPECT_EQ(1, lineCount(run.err)) << run.err;
-        if (c.exitCode == 2 || c.exitCode == 7) {
+        if ((c.exitCode == 2 || c.exitCode == 7) && !c.needsWindow) {
             EXPECT_EQ("", run.out) << "the plug-in was loaded";
         }
+        EXPECT_EQ(std::string::npos, run.out.find("rendered")) << run.out;
     }
 }
 
@@ -254,6 +267,31 @@ TEST(StandinProgram, StreamsInEitherFormatAndReportsACutStream)
     run = runStandin("--help");
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_NE(std::string::npos, run.out.find("usage:"));
+    EXPECT_NE(std::string::npos, run.out.find("[--raw-format s16|f32]")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("[--help]")) << run.out;
+}
+
+TEST(StandinProgram, APluginSlowerThanTheRingGetsEveryFrameOfAStreamOffline)
+{
+    // Ten seconds, a tone at another bin each second; frames every 3 s,
+    // further apart than the two seconds the stream's ring holds.
+    Bytes pcm;
+    for (int second = 0; second < 10; second++) {
+        const double hz[] = { (20 + 10 * second) * 44100.0 / 1152, 0.0 };
+        const Bytes part = sinePcm16(44100, 2, 44100, hz, 0.7);
+        pcm.insert(pcm.end(), part.begin(), part.end());
+    }
+    writeBytes(scratch("ten-seconds.s16"), pcm);
+    SetEnvironmentVariableA("STANDIN_DELAY_MS", "3000");
+    const std::vector<Frame> frames = recordFrames("--raw 44100 2 --offline", scratch("ten-seconds.s16"));
+    SetEnvironmentVariableA("STANDIN_DELAY_MS", NULL);
+    // At 0, 3, 6 and 9 s, each showing the second just before it.
+    ASSERT_EQ(4u, frames.size());
+    EXPECT_EQ(0, frames[0].level[0]);
+    for (int i = 1; i < 4; i++) {
+        EXPECT_EQ(20 + 10 * (3 * i - 1), frames[i].loudest[0]) << i;
+        EXPECT_GT(frames[i].level[0], 220) << i;
+    }
 }
 
 struct Image {
@@ -296,19 +334,25 @@ std::vector<unsigned char> switchLabel(const Image& image)
     return label;
 }
 
-TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
+// A private copy of the built DLL in folder, so its settings file is ours
+// alone: the window at (60, 60), every switch off. Returns the copy's path.
+std::string privateCopy(const std::string& folder)
 {
-    // A private copy of the DLL, so its settings file is ours alone.
-    const std::string folder = scratch("capture");
-    const std::string frames = folder + "/frames";
     CreateDirectoryA(folder.c_str(), NULL);
-    for (int i = 0; i < 4; i++)
-        DeleteFileA((frames + "/frame_0000" + std::to_string(i) + ".png").c_str());
     const std::string dll = folder + "/vis_halder.dll";
-    ASSERT_TRUE(CopyFileA((std::string(HALDER_BINARY_DIR) + "/vis_halder.dll").c_str(),
-                          dll.c_str(), FALSE));
+    CopyFileA((std::string(HALDER_BINARY_DIR) + "/vis_halder.dll").c_str(), dll.c_str(), FALSE);
     std::ofstream(folder + "/plugin.ini")
         << "[TOLVA]\nScreen_x=60\nScreen_y=60\nIsRain=0\nIsMirror=0\nIsReverse=0\n";
+    return dll;
+}
+
+TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
+{
+    const std::string folder = scratch("capture");
+    const std::string frames = folder + "/frames";
+    const std::string dll = privateCopy(folder);
+    for (int i = 0; i < 4; i++)
+        DeleteFileA((frames + "/frame_0000" + std::to_string(i) + ".png").c_str());
 
     // RAIN pressed before the second frame, as the demo presses it.
     ProcessRun run = runStandin(dll + " --offline --frames 3 --click 1:49,27 --capture " + frames);
@@ -329,6 +373,17 @@ TEST(StandinProgram, CaptureWritesEachFrameOfThePluginWindow)
         << "the captured bar area is flat: read before anything was drawn?";
     EXPECT_NE(first, barArea(images[2])) << "the bars moved, so each frame must differ";
     EXPECT_NE(switchLabel(images[0]), switchLabel(images[1])) << "RAIN lights up once pressed";
+}
+
+TEST(StandinProgram, TheBenchmarkCopiesWhatFramesDrawAndSaysWhereItClicks)
+{
+    const ProcessRun run = runStandin(privateCopy(scratch("bench")) + " --bench --frames 20");
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    // The bar area, 288 x 94 at (38, 34), but for a column and a row that no
+    // frame changes.
+    EXPECT_NE(std::string::npos, run.out.find("window 363x150, frames draw 287x93 at (38,34)")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("floor: bare 287x93 BitBlt")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("click at (111,27)")) << run.out;
 }
 
 TEST(StandinProgram, CapturesAnyPluginsWindowAtItsOwnSize)

@@ -2,6 +2,7 @@
 // which audio a frame's spectrum is taken from.
 #include "standin/spectrum.h"
 
+#include "standin/wav.h"
 #include "wav_bytes.h"
 
 #include <gtest/gtest.h>
