@@ -87,24 +87,31 @@ ensure_i386() {
   runs_i386 || { log "32-bit Wine still cannot start under QEMU"; return 1; }
 }
 
-# Starts Xvfb on a free display number when no display is set.
-ensure_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
-  local n=99
+# start_x_server FIRST SERVER ARG...: starts an X server on the first free
+# display number from FIRST on and waits for its socket; sets X_DISPLAY and
+# X_PID. A session of its own: Ctrl+C in the terminal would otherwise stop
+# the X server under Wine's feet, which then says "X connection ... broken".
+start_x_server() {
+  local n=$1 server=$2 i
+  shift 2
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  # A session of its own: Ctrl+C in the terminal would otherwise stop the X
-  # server under Wine's feet, which then says "X connection ... broken";
-  # stop_wineserver ends it after Wine.
-  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=":$n"
-  local i
+  setsid "$server" ":$n" "$@" -nolisten tcp >/dev/null 2>&1 &
+  X_PID=$!
+  X_DISPLAY=":$n"
   for i in $(seq 50); do
     [ -e "/tmp/.X11-unix/X$n" ] && return 0
     sleep 0.1
   done
-  log "Xvfb did not start on :$n"
+  log "$server did not start on :$n"
   return 1
+}
+
+# Starts Xvfb when no display is set; stop_wineserver ends it after Wine.
+ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  start_x_server 99 Xvfb -screen 0 1280x1024x24 || return 1
+  XVFB_PID=$X_PID
+  export DISPLAY=$X_DISPLAY
 }
 
 # Creates the prefix once, with no window manager assumed: unmanaged windows

@@ -24,19 +24,10 @@ fail() {
   exit 1
 }
 
-# start_x SERVER ARGS...: starts an X server on a free display number and
-# waits for its socket; sets X_DISPLAY.
+# start_x SERVER ARG...: an X server on a free display, ended with the test.
 start_x() {
-  local server=$1 n=70 i
-  shift
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  "$server" ":$n" "$@" -nolisten tcp >/dev/null 2>&1 &
-  PIDS+=($!)
-  for i in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && { X_DISPLAY=":$n"; return 0; }
-    sleep 0.1
-  done
-  fail "$server did not start on :$n"
+  start_x_server 70 "$@" || fail "$1 did not start"
+  PIDS+=("$X_PID")
 }
 
 # A wineserver of this prefix's own for each layout, and one finished wine
