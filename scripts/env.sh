@@ -91,19 +91,31 @@ ensure_i386() {
 # display number from FIRST on and waits for its socket; sets X_DISPLAY and
 # X_PID. A session of its own: Ctrl+C in the terminal would otherwise stop
 # the X server under Wine's feet, which then says "X connection ... broken".
+# Two scripts may pick the same free number at once; the one whose server
+# lost the race (its lock file names the other) goes on to the next number,
+# so that two runs never share a display and draw over each other's windows.
 start_x_server() {
-  local n=$1 server=$2 i
+  local n=$1 server=$2 i owner
   shift 2
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  setsid "$server" ":$n" "$@" -nolisten tcp >/dev/null 2>&1 &
-  X_PID=$!
-  X_DISPLAY=":$n"
-  for i in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && return 0
-    sleep 0.1
+  while :; do
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    setsid "$server" ":$n" "$@" -nolisten tcp >/dev/null 2>&1 &
+    X_PID=$!
+    X_DISPLAY=":$n"
+    for i in $(seq 50); do
+      owner=$(tr -dc 0-9 <"/tmp/.X$n-lock" 2>/dev/null) || owner=""
+      if [ -e "/tmp/.X11-unix/X$n" ] && [ "$owner" = "$X_PID" ]; then
+        return 0
+      fi
+      kill -0 "$X_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$X_PID" 2>/dev/null; then
+      log "$server did not start on :$n"
+      return 1
+    fi
+    n=$((n + 1))
   done
-  log "$server did not start on :$n"
-  return 1
 }
 
 # Starts Xvfb when no display is set; stop_wineserver ends it after Wine.
