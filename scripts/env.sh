@@ -103,7 +103,7 @@ start_x_server() {
     X_PID=$!
     X_DISPLAY=":$n"
     for i in $(seq 50); do
-      owner=$(tr -dc 0-9 <"/tmp/.X$n-lock" 2>/dev/null) || owner=""
+      owner=$(tr -dc 0-9 2>/dev/null <"/tmp/.X$n-lock") || owner=""
       if [ -e "/tmp/.X11-unix/X$n" ] && [ "$owner" = "$X_PID" ]; then
         return 0
       fi
