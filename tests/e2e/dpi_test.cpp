@@ -215,7 +215,8 @@ TEST_F(Dpi, TheSwitchesTheDragAndTheCloseButtonAnswerAtTheirScaledPlaces)
 
 // A move to a monitor of another DPI, as the system announces it: the panel
 // is redrawn at the scale there, at the corner the system suggests, and back
-// and forth a hundred times loses no GDI object.
+// and forth a hundred times loses no GDI object. Nonsense DPIs give a window
+// that the screen still holds.
 TEST_F(Dpi, AScaleChangeRedrawsThePanelAtTheNewScaleAndLosesNoGdiObject)
 {
     const Reference reference = loadReference();
@@ -241,6 +242,18 @@ TEST_F(Dpi, AScaleChangeRedrawsThePanelAtTheNewScaleAndLosesNoGdiObject)
         runBuiltinSignal(plugin.module, oneFrame);
     }
     const size_t after = gdiHeadroom();
+
+    // A DPI reported as 0 gives scale 1, an absurd one the largest scale
+    // whose window the screen holds.
+    const int across = row->screenWidth / 363, down = row->screenHeight / 150;
+    const int fitting = across < down ? across : down;
+    const struct { int dpi, scale; } odd[] = { { 0, 1 }, { 0xFFFF, fitting } };
+    for (const auto& one : odd) {
+        SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(one.dpi, one.dpi), (LPARAM)&back);
+        pumpMessages(NULL);
+        SCOPED_TRACE(testing::Message() << "DPI " << one.dpi);
+        expectPlacedAtScale(window, kCorner, kCorner, one.scale);
+    }
     SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(row->dpi, row->dpi), (LPARAM)&back);
     pumpMessages(NULL);
     expectPlacedAtScale(window, kCorner, kCorner, row->scale);
