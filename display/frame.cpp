@@ -3,6 +3,7 @@
 // they take the current look, reverse included.
 #include "display/frame.h"
 
+#include "window/scale.h"
 #include "window/skin.h"
 
 // Strip rows of column 1 that hold the marker cells of each mode.
@@ -14,14 +15,13 @@ static const int kRainMirrorReflectionRow = 92;
 
 static void copyBarColumn(int i, unsigned height)
 {
-    BitBlt(bufferDC, BAR_WIDTH * i, 0, BAR_WIDTH, BAR_AREA_HEIGHT,
-           skinDC, BAR_WIDTH * (int)height, 0, SRCCOPY);
+    scaledCopy(bufferDC, BAR_WIDTH * i, 0, BAR_WIDTH, BAR_AREA_HEIGHT,
+               skinDC, BAR_WIDTH * (int)height, 0);
 }
 
 static void copyMarkerCell(int i, int stripRow, int destRow)
 {
-    BitBlt(bufferDC, BAR_WIDTH * i, destRow, BAR_WIDTH, CELL_HEIGHT,
-           skinDC, BAR_WIDTH, stripRow, SRCCOPY);
+    scaledCopy(bufferDC, BAR_WIDTH * i, destRow, BAR_WIDTH, CELL_HEIGHT, skinDC, BAR_WIDTH, stripRow);
 }
 
 static int markerShows(const BarState* bar)
@@ -96,6 +96,6 @@ void showFrame(HWND window)
     if (window == NULL)
         return;
     HDC dc = GetDC(window);
-    BitBlt(dc, BAR_AREA_X, BAR_AREA_Y, BAR_AREA_WIDTH, BAR_AREA_HEIGHT, bufferDC, 0, 0, SRCCOPY);
+    scaledCopy(dc, BAR_AREA_X, BAR_AREA_Y, BAR_AREA_WIDTH, BAR_AREA_HEIGHT, bufferDC, 0, 0);
     ReleaseDC(window, dc);
 }

@@ -1,5 +1,6 @@
 // Drawing a frame: each bar is one column copied from the bar strip plus its
-// marker cells, composed in the bar buffer and shown in one copy.
+// marker cells, composed in the bar buffer and shown in one copy. Positions
+// and sizes are unscaled pixels; every copy multiplies them by windowScale.
 #ifndef HALDER_FRAME_H
 #define HALDER_FRAME_H
 

@@ -4,6 +4,7 @@
 
 #include "display/frame.h"
 #include "plugin/state.h"
+#include "window/scale.h"
 #include "window/skin.h"
 
 // Rows of the meter bitmap that hold each 8 x 2 cell.
@@ -48,7 +49,8 @@ void buildBarStrip(void)
     SelectObject(skinDC, meterBitmap);
     if (barStrip)
         DeleteObject(barStrip);
-    barStrip = CreateCompatibleBitmap(skinDC, STRIP_WIDTH, STRIP_HEIGHT);
+    barStrip = CreateCompatibleBitmap(skinDC, STRIP_WIDTH * windowScale,
+                                      STRIP_HEIGHT * windowScale);
     SelectObject(bufferDC, barStrip);
 
     const int barRow = isReverse ? METER_UNLIT_ROW : METER_LIT_ROW;
@@ -59,8 +61,7 @@ void buildBarStrip(void)
             int row = stripCellRow(displayMode, k, y, barRow, backgroundRow);
             if (row < 0)
                 continue;
-            BitBlt(bufferDC, BAR_WIDTH * k, y, BAR_WIDTH, CELL_HEIGHT,
-                   skinDC, 0, row, SRCCOPY);
+            scaledCopy(bufferDC, BAR_WIDTH * k, y, BAR_WIDTH, CELL_HEIGHT, skinDC, 0, row);
         }
     }
 

@@ -1,5 +1,6 @@
 // The bar strip: one pre-drawn column per bar height, so a frame draws each
-// bar with a single copy.
+// bar with a single copy. The bitmap is STRIP_WIDTH x STRIP_HEIGHT times
+// windowScale.
 #ifndef HALDER_STRIP_H
 #define HALDER_STRIP_H
 

@@ -4,13 +4,13 @@
 
 #include "display/dynamics.h"
 #include "settings/settings.h"
+#include "window/layout.h"
+#include "window/scale.h"
 #include "window/skin.h"
 #include "window/window.h"
 
 #include <limits.h>
 
-static const int kWindowWidth = 363;
-static const int kWindowHeight = 150;
 static const int kFallbackPosition = 50;
 
 static const char kAboutCaption[] = "About - " HALDER_MODULE_NAME;
@@ -60,13 +60,14 @@ void VIS_CALL config(VisModule* module)
     MessageBoxA(module->parentWindow, kAboutText, kAboutCaption, MB_OK);
 }
 
-// Whether a window at (x, y) lies wholly on the monitors: each of its four
-// corner pixels on one of them. A window may span two monitors that touch.
+// Whether a window at (x, y), at windowScale, lies wholly on the monitors:
+// each of its four corner pixels on one of them. A window may span two
+// monitors that touch.
 static int isOnMonitors(int x, int y)
 {
     // Far-off stored values must not wrap around onto a monitor.
-    const long long right = (long long)x + kWindowWidth - 1;
-    const long long bottom = (long long)y + kWindowHeight - 1;
+    const long long right = (long long)x + WINDOW_WIDTH * windowScale - 1;
+    const long long bottom = (long long)y + WINDOW_HEIGHT * windowScale - 1;
     if (right > LONG_MAX || bottom > LONG_MAX)
         return 0;
     const POINT corners[] = {
@@ -98,6 +99,21 @@ static void placeOnMonitors(void)
     }
 }
 
+// The window's scale and place, foreseen before it exists: the scale of the
+// monitor at the stored position decides the size that must fit there. A
+// window moved back into reach may have come to a monitor of another scale,
+// whose size is then checked once more.
+static void placeWindow(void)
+{
+    windowScale = scaleAtPoint(screenX, screenY);
+    placeOnMonitors();
+    const int scaleThere = scaleAtPoint(screenX, screenY);
+    if (scaleThere != windowScale) {
+        windowScale = scaleThere;
+        placeOnMonitors();
+    }
+}
+
 static int clampSwitch(int value)
 {
     return (value == 0 || value == 1) ? value : 0;
@@ -106,12 +122,17 @@ static int clampSwitch(int value)
 int VIS_CALL init(VisModule* module)
 {
     loadSettings(module);
-    placeOnMonitors();
+    // The window is made and placed in physical pixels, whatever the
+    // player's own DPI awareness; the player's thread gets its own back.
+    DPI_AWARENESS_CONTEXT playerDpi = enterPerMonitorDpi();
+    placeWindow();
     isRain = clampSwitch(isRain);
     isMirror = clampSwitch(isMirror);
     isReverse = clampSwitch(isReverse);
     displayMode = computeDisplayMode();
-    return createMainWindow(module);
+    const int result = createMainWindow(module);
+    leavePerMonitorDpi(playerDpi);
+    return result;
 }
 
 int VIS_CALL render(VisModule* module)

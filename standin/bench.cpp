@@ -19,10 +19,13 @@ enum {
     MEASURE_FRAMES = 120,
     // Where the click row clicks: on vis_halder, the middle of its REVERSE
     // switch, which rebuilds the bar strip without changing the display
-    // mode, and two presses restore the state. Any other plug-in gets the
-    // same click, and the table says where it went.
+    // mode, and two presses restore the state. On a high-DPI display the
+    // point is multiplied by the display's whole scale, as a window drawn
+    // at that scale multiplies its own. Any other plug-in gets the same
+    // click, and the table says where it went.
     CLICK_X = 111,
-    CLICK_Y = 27
+    CLICK_Y = 27,
+    BASE_DPI = 96
 };
 
 static int compareDoubles(const void* a, const void* b)
@@ -70,6 +73,7 @@ static void record(Series* series, LONGLONG begin, LONGLONG end)
 struct BenchState {
     VisModule* module;
     HWND window;
+    POINT click;         // the click row's client point
     long frame;
     RECT drawn;          // the part of the window that frames change
     HDC sourceDC;        // a drawn area's worth of memory bitmap, the floor's source
@@ -90,7 +94,7 @@ static void timeRenders(BenchState* state, Series* series, int count)
 
 static void timeClicks(BenchState* state, Series* series, int count)
 {
-    const LPARAM point = MAKELPARAM(CLICK_X, CLICK_Y);
+    const LPARAM point = MAKELPARAM(state->click.x, state->click.y);
     for (int i = 0; i < count; i++) {
         const LONGLONG begin = ticks();
         SendMessageA(state->window, WM_LBUTTONDOWN, MK_LBUTTON, point);
@@ -191,11 +195,28 @@ static int measureDrawnArea(BenchState* state)
     return 1;
 }
 
+// The display's whole scale from the window's DPI: 1 at 96 and 120, 2 at 144
+// to 192, and so on.
+static int displayScale(HWND window)
+{
+    int dpi = BASE_DPI;
+    HDC windowDC = GetDC(window);
+    if (windowDC) {
+        dpi = GetDeviceCaps(windowDC, LOGPIXELSX);
+        ReleaseDC(window, windowDC);
+    }
+    const int scale = (dpi + BASE_DPI / 2) / BASE_DPI;
+    return scale > 1 ? scale : 1;
+}
+
 static int openBenchState(BenchState* state, VisModule* module, HWND window)
 {
     memset(state, 0, sizeof(*state));
     state->module = module;
     state->window = window;
+    const int scale = displayScale(window);
+    state->click.x = CLICK_X * scale;
+    state->click.y = CLICK_Y * scale;
     if (!measureDrawnArea(state))
         return 0;
     HDC windowDC = GetDC(window);
@@ -273,7 +294,7 @@ int runBenchmark(VisModule* module, HWND window, int frames, FILE* out)
     const int slowPerRound = (perRound / 5) & ~1 ? (perRound / 5) & ~1 : 2;
     char clickName[40];
     char floorName[40];
-    snprintf(clickName, sizeof(clickName), "click at (%d,%d)", (int)CLICK_X, (int)CLICK_Y);
+    snprintf(clickName, sizeof(clickName), "click at (%ld,%ld)", state.click.x, state.click.y);
     snprintf(floorName, sizeof(floorName), "floor: bare %ldx%ld BitBlt",
              state.drawn.right - state.drawn.left, state.drawn.bottom - state.drawn.top);
     Series series[] = {

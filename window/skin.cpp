@@ -7,6 +7,7 @@
 #include "display/strip.h"
 #include "plugin/state.h"
 #include "window/layout.h"
+#include "window/scale.h"
 
 HDC skinDC = NULL;
 HDC bufferDC = NULL;
@@ -47,20 +48,73 @@ static const SwitchLabel kSwitchLabels[] = {
     { &reverseSwitchRect, &isReverse, 32, 40 },
 };
 
+// The resource bitmaps in loading order, with their sizes before scaling.
+struct SkinImage {
+    const char* name;
+    HBITMAP* bitmap;
+    int width;
+    int height;
+};
+
+static const SkinImage kSkinImages[] = {
+    { "FACE", &faceBitmap, WINDOW_WIDTH, WINDOW_HEIGHT },
+    { "TITLEBAR", &titlebarBitmap, 372, 28 },
+    { "METER", &meterBitmap, 8, 6 },
+    { "INDICATOR", &indicatorBitmap, 34, 48 },
+    { "SCALE", &scaleBitmap, 12, 95 },
+};
+
 static int rectWidth(const RECT* r) { return r->right - r->left; }
 static int rectHeight(const RECT* r) { return r->bottom - r->top; }
 
-// Copies from skinDC at (sourceX, sourceY) onto the rectangle r of dc.
+// Copies from skinDC at (sourceX, sourceY) onto the rectangle r of dc, all
+// in unscaled pixels.
 static void copyToRect(HDC dc, const RECT* r, int sourceX, int sourceY)
 {
-    BitBlt(dc, r->left, r->top, rectWidth(r), rectHeight(r), skinDC, sourceX, sourceY, SRCCOPY);
+    scaledCopy(dc, r->left, r->top, rectWidth(r), rectHeight(r), skinDC, sourceX, sourceY);
 }
 
 // The empty bar area: the strip's first column, a bar of no height, per bar.
 static void clearBarBuffer(void)
 {
     for (int i = 0; i < BAR_COUNT; i++)
-        BitBlt(bufferDC, BAR_WIDTH * i, 0, BAR_WIDTH, BAR_AREA_HEIGHT, skinDC, 0, 0, SRCCOPY);
+        scaledCopy(bufferDC, BAR_WIDTH * i, 0, BAR_WIDTH, BAR_AREA_HEIGHT, skinDC, 0, 0);
+}
+
+// Repeats each pixel of the width x height picture in skinDC windowScale
+// times across and down into bufferDC: first every column into the top rows,
+// then every row, from the bottom up, so that each row is copied before
+// anything lands on it. Whole rectangle copies, no stretching.
+static void repeatPixels(int width, int height)
+{
+    const int s = windowScale;
+    for (int x = 0; x < width; x++) {
+        for (int i = 0; i < s; i++)
+            BitBlt(bufferDC, x * s + i, 0, 1, height, skinDC, x, 0, SRCCOPY);
+    }
+    for (int y = height - 1; y >= 0; y--) {
+        for (int i = s - 1; i >= 0; i--)
+            BitBlt(bufferDC, 0, y * s + i, width * s, 1, bufferDC, 0, y, SRCCOPY);
+    }
+}
+
+// Loads one skin bitmap; above scale 1, replaces it by a copy with each pixel
+// repeated, made once here so that no frame or paint ever stretches.
+static HBITMAP loadSkinBitmap(HINSTANCE instance, const SkinImage* image)
+{
+    HBITMAP original = LoadBitmapA(instance, image->name);
+    if (windowScale == 1 || !original)
+        return original;
+    HGDIOBJ heldSource = SelectObject(skinDC, original);
+    // Made while skinDC holds a skin bitmap, so it takes the skin's format.
+    HBITMAP scaled = CreateCompatibleBitmap(skinDC, image->width * windowScale,
+                                            image->height * windowScale);
+    HGDIOBJ heldTarget = SelectObject(bufferDC, scaled);
+    repeatPixels(image->width, image->height);
+    SelectObject(bufferDC, heldTarget);
+    SelectObject(skinDC, heldSource);
+    DeleteObject(original);
+    return scaled;
 }
 
 // Whether every surface and table of the skin exists. Without any one of
@@ -75,17 +129,15 @@ static int isSkinComplete(void)
 int createSkin(HINSTANCE instance)
 {
     skinDC = CreateCompatibleDC(NULL);
-    faceBitmap = LoadBitmapA(instance, "FACE");
-    titlebarBitmap = LoadBitmapA(instance, "TITLEBAR");
-    meterBitmap = LoadBitmapA(instance, "METER");
-    indicatorBitmap = LoadBitmapA(instance, "INDICATOR");
-    scaleBitmap = LoadBitmapA(instance, "SCALE");
+    bufferDC = CreateCompatibleDC(NULL);
+    for (size_t i = 0; i < sizeof(kSkinImages) / sizeof(kSkinImages[0]); i++)
+        *kSkinImages[i].bitmap = loadSkinBitmap(instance, &kSkinImages[i]);
     skinDCInitial = SelectObject(skinDC, meterBitmap);
 
-    bufferDC = CreateCompatibleDC(NULL);
     // Made while skinDC holds a skin bitmap, so the buffer takes the skin's
     // colour format rather than a new context's one-bit format.
-    barBuffer = CreateCompatibleBitmap(skinDC, BAR_AREA_WIDTH, BAR_AREA_HEIGHT);
+    barBuffer = CreateCompatibleBitmap(skinDC, BAR_AREA_WIDTH * windowScale,
+                                       BAR_AREA_HEIGHT * windowScale);
     bufferDCInitial = SelectObject(bufferDC, barBuffer);
 
     buildBarStrip();
@@ -136,6 +188,18 @@ void destroySkin(void)
     bufferDCInitial = NULL;
 }
 
+int rescaleSkin(HINSTANCE instance, int scale)
+{
+    destroySkin();
+    windowScale = scale;
+    if (createSkin(instance) || scale == 1)
+        return windowScale;
+    destroySkin();
+    windowScale = 1;
+    createSkin(instance);
+    return windowScale;
+}
+
 void paintPanel(HWND window, HDC dc)
 {
     // A paint delivered while the window is being created comes before the
@@ -143,10 +207,11 @@ void paintPanel(HWND window, HDC dc)
     if (!skinDC)
         return;
 
+    // The face fills the client area, which is already at scale.
     RECT client;
     GetClientRect(window, &client);
     HGDIOBJ held = SelectObject(skinDC, faceBitmap);
-    copyToRect(dc, &client, 0, 0);
+    BitBlt(dc, 0, 0, client.right, client.bottom, skinDC, 0, 0, SRCCOPY);
 
     SelectObject(skinDC, titlebarBitmap);
     copyToRect(dc, &titleBarRect, 0, isActive ? TITLEBAR_ACTIVE_Y : TITLEBAR_INACTIVE_Y);
@@ -165,7 +230,7 @@ void paintPanel(HWND window, HDC dc)
     }
     SelectObject(skinDC, held);
 
-    BitBlt(dc, BAR_AREA_X, BAR_AREA_Y, BAR_AREA_WIDTH, BAR_AREA_HEIGHT, bufferDC, 0, 0, SRCCOPY);
+    scaledCopy(dc, BAR_AREA_X, BAR_AREA_Y, BAR_AREA_WIDTH, BAR_AREA_HEIGHT, bufferDC, 0, 0);
 }
 
 void drawCloseButton(const DRAWITEMSTRUCT* item)
@@ -178,6 +243,9 @@ void drawCloseButton(const DRAWITEMSTRUCT* item)
         row = CLOSE_PRESSED_Y;
     else if (isActive)
         row = CLOSE_ACTIVE_Y;
-    copyToRect(item->hDC, &item->rcItem, CLOSE_IMAGE_X, row);
+    // The button is placed at scale already: its rectangle is copied as it is.
+    const RECT* place = &item->rcItem;
+    BitBlt(item->hDC, place->left, place->top, rectWidth(place), rectHeight(place), skinDC,
+           CLOSE_IMAGE_X * windowScale, row * windowScale, SRCCOPY);
     SelectObject(skinDC, held);
 }

@@ -4,6 +4,7 @@
 #include "display/strip.h"
 #include "plugin/state.h"
 #include "window/layout.h"
+#include "window/scale.h"
 #include "window/skin.h"
 
 #include <windowsx.h>
@@ -40,14 +41,34 @@ static void reportError(VisModule* module, const char* text)
     MessageBoxA(module->parentWindow, text, kErrorCaption, MB_OK);
 }
 
-// Grows the outer size by whatever frame the window has, so that the client
-// area measures exactly WINDOW_WIDTH by WINDOW_HEIGHT.
+static VisModule* attachedModule(HWND window)
+{
+    return (VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
+}
+
+// The outer size that gives a client area of WINDOW_WIDTH by WINDOW_HEIGHT
+// times scale: that plus whatever frame the window has.
+static SIZE outerSizeAt(HWND window, int scale)
+{
+    RECT outer = {}, client = {};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const SIZE size = { WINDOW_WIDTH * scale + (outer.right - outer.left) - client.right,
+                        WINDOW_HEIGHT * scale + (outer.bottom - outer.top) - client.bottom };
+    return size;
+}
+
+// Sizes the window so that its client area is the panel at windowScale.
 static void fitClientArea(HWND window)
 {
-    RECT client;
-    GetClientRect(window, &client);
-    SetWindowPos(window, NULL, 0, 0, 2 * WINDOW_WIDTH - client.right,
-                 2 * WINDOW_HEIGHT - client.bottom, SWP_NOZORDER | SWP_NOMOVE);
+    const SIZE size = outerSizeAt(window, windowScale);
+    SetWindowPos(window, NULL, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+static void invalidateScaled(HWND window, const RECT* r)
+{
+    const RECT scaled = scaledRect(r);
+    InvalidateRect(window, &scaled, FALSE);
 }
 
 // Keeps screenX and screenY on the window's corner; leaves them as they are
@@ -63,11 +84,18 @@ static void storeWindowPosition(HWND window)
 
 static void createCloseButton(VisModule* module)
 {
-    CreateWindowExA(0, "button", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                    closeButtonRect.left, closeButtonRect.top,
-                    closeButtonRect.right - closeButtonRect.left,
-                    closeButtonRect.bottom - closeButtonRect.top,
-                    mainWindow, (HMENU)(INT_PTR)CLOSE_BUTTON_ID, module->instance, NULL);
+    const RECT place = scaledRect(&closeButtonRect);
+    CreateWindowExA(0, "button", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, place.left, place.top,
+                    place.right - place.left, place.bottom - place.top, mainWindow,
+                    (HMENU)(INT_PTR)CLOSE_BUTTON_ID, module->instance, NULL);
+}
+
+static void placeCloseButton(HWND window)
+{
+    const RECT place = scaledRect(&closeButtonRect);
+    SetWindowPos(GetDlgItem(window, CLOSE_BUTTON_ID), NULL, place.left, place.top,
+                 place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A start whose window could not be created leaves the class registered, and
@@ -118,13 +146,16 @@ int createMainWindow(VisModule* module)
 
     mainWindow = CreateWindowExA(WS_EX_TOPMOST, HALDER_WINDOW_CLASS, module->description,
                                  WS_POPUP | WS_VISIBLE, screenX, screenY,
-                                 WINDOW_WIDTH, WINDOW_HEIGHT, module->parentWindow, NULL,
-                                 module->instance, NULL);
+                                 WINDOW_WIDTH * windowScale, WINDOW_HEIGHT * windowScale,
+                                 module->parentWindow, NULL, module->instance, NULL);
     if (mainWindow == NULL) {
         reportError(module, "Error creating window");
         return 1;
     }
     SetWindowLongPtrA(mainWindow, GWLP_USERDATA, (LONG_PTR)module);
+    // The scale was foreseen from the monitor at the stored position; the
+    // window's own DPI, now that it exists, is what counts.
+    windowScale = scaleForWindow(mainWindow);
     fitClientArea(mainWindow);
     storeWindowPosition(mainWindow);
     if (!createSkin(module->instance))
@@ -149,15 +180,15 @@ BOOL destroyMainWindow(VisModule* module)
 
 int toggleSwitchAt(HWND window, int x, int y)
 {
-    POINT point = { x, y };
+    POINT point = { x / windowScale, y / windowScale };
     for (size_t i = 0; i < sizeof(kSwitches) / sizeof(kSwitches[0]); i++) {
         const Switch* hit = &kSwitches[i];
         if (!PtInRect(hit->place, point))
             continue;
         *hit->flag = (*hit->flag == 0) ? 1 : 0;
-        InvalidateRect(window, hit->place, FALSE);
-        InvalidateRect(window, &leftScaleRect, FALSE);
-        InvalidateRect(window, &rightScaleRect, FALSE);
+        invalidateScaled(window, hit->place);
+        invalidateScaled(window, &leftScaleRect);
+        invalidateScaled(window, &rightScaleRect);
         return 1;
     }
     return 0;
@@ -165,7 +196,7 @@ int toggleSwitchAt(HWND window, int x, int y)
 
 static void repaintTitleBar(HWND window)
 {
-    InvalidateRect(window, &titleBarRect, FALSE);
+    invalidateScaled(window, &titleBarRect);
     UpdateWindow(window);
 }
 
@@ -230,14 +261,14 @@ static LRESULT onDrawItem(const DRAWITEMSTRUCT* item)
 static LRESULT onHitTest(LPARAM lParam)
 {
     POINT point = { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
-    RECT strip = switchStripRect;
+    RECT strip = scaledRect(&switchStripRect);
     OffsetRect(&strip, screenX, screenY);
     return PtInRect(&strip, point) ? HTCLIENT : HTCAPTION;
 }
 
 static LRESULT onKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    VisModule* module = (VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
+    VisModule* module = attachedModule(window);
     if (module)
         PostMessageA(module->parentWindow, message, wParam, lParam);
     return 0;
@@ -261,6 +292,33 @@ static LRESULT onLeftButtonDown(HWND window, LPARAM lParam)
     return 0;
 }
 
+// The window moved to a monitor of another DPI, or its monitor's scaling
+// changed: the art is rebuilt at the new scale and the window takes its size
+// there, at the top-left corner that the system suggests.
+static LRESULT onDpiChanged(HWND window, UINT dpi, const RECT* suggested)
+{
+    VisModule* module = attachedModule(window);
+    if (window != mainWindow || !module)
+        return 0;
+    const int scale = scaleForDpi(dpi, MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST));
+    if (scale != windowScale)
+        rescaleSkin(module->instance, scale);
+    SetWindowPos(window, NULL, suggested->left, suggested->top, 0, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    fitClientArea(window);
+    placeCloseButton(window);
+    InvalidateRect(window, NULL, FALSE);
+    return 0;
+}
+
+// Asked before a move to another DPI, so that the system suggests a
+// rectangle of the size the window will take there.
+static LRESULT onGetDpiScaledSize(HWND window, UINT dpi, SIZE* size)
+{
+    *size = outerSizeAt(window, scaleForDpi(dpi, MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)));
+    return TRUE;
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -277,6 +335,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_KEYUP: return onKey(window, message, wParam, lParam);
     case WM_COMMAND: return onCommand(window, wParam);
     case WM_LBUTTONDOWN: return onLeftButtonDown(window, lParam);
+    case WM_DPICHANGED: return onDpiChanged(window, LOWORD(wParam), (const RECT*)lParam);
+    case WM_GETDPISCALEDSIZE: return onGetDpiScaledSize(window, (UINT)wParam, (SIZE*)lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

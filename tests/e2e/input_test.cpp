@@ -1,60 +1,11 @@
 // A user at the pointer: real mouse input, sent from another thread while
 // this thread runs the player's frame loop, drags the window by its face,
 // clicks a switch and closes the window from its button.
-#include "pluginrun.h"
+#include "pointer.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct PointerScript {
-    POINT grab;      // where the face is pressed, in screen pixels
-    POINT release;   // where the drag ends
-    POINT rainSwitch;    // relative to the window's corner after the drag
-    POINT closeButton;
-    POINT corner;    // the corner after the drag
-};
-
-void sendMouse(DWORD flags, int x = 0, int y = 0)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        // Absolute input is given on a 0..65535 grid over the primary screen.
-        input.mi.dx = (x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN);
-        input.mi.dy = (y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN);
-    }
-    SendInput(1, &input, sizeof(input));
-    Sleep(40);
-}
-
-void moveTo(int x, int y) { sendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y); }
-
-void clickAt(int x, int y)
-{
-    moveTo(x, y);
-    sendMouse(MOUSEEVENTF_LEFTDOWN);
-    sendMouse(MOUSEEVENTF_LEFTUP);
-    Sleep(150);
-}
-
-DWORD WINAPI playUser(void* parameter)
-{
-    const PointerScript* script = (const PointerScript*)parameter;
-    Sleep(400);
-    moveTo(script->grab.x, script->grab.y);
-    sendMouse(MOUSEEVENTF_LEFTDOWN);
-    for (int step = 1; step <= 10; step++) {
-        moveTo(script->grab.x + (script->release.x - script->grab.x) * step / 10,
-               script->grab.y + (script->release.y - script->grab.y) * step / 10);
-    }
-    sendMouse(MOUSEEVENTF_LEFTUP);
-    Sleep(300);
-    clickAt(script->corner.x + script->rainSwitch.x, script->corner.y + script->rainSwitch.y);
-    clickAt(script->corner.x + script->closeButton.x, script->corner.y + script->closeButton.y);
-    return 0;
-}
 
 TEST(RealInput, DragClickSwitchAndCloseAsAUserWould)
 {
@@ -69,13 +20,9 @@ TEST(RealInput, DragClickSwitchAndCloseAsAUserWould)
     HWND window = findPluginWindow();
     ASSERT_NE(nullptr, window);
 
-    PointerScript script = { { 300 + 200, 200 + 80 }, { 400 + 200, 260 + 80 }, { 45, 26 },
-                             { 356, 7 }, { 400, 260 } };
-    HANDLE user = CreateThread(NULL, 0, playUser, &script, 0, NULL);
-    RunLimits limits = { 0, 15000, 1 };
-    RunResult result = runBuiltinSignal(plugin.module, limits);
-    WaitForSingleObject(user, INFINITE);
-    CloseHandle(user);
+    const PointerScript script = { { 300 + 200, 200 + 80 }, { 400 + 200, 260 + 80 }, { 45, 26 },
+                                   { 356, 7 }, { 400, 260 } };
+    RunResult result = runAsUser(plugin.module, script);
 
     EXPECT_EQ(1, result.quitReceived) << "the close button did not end the run";
     EXPECT_EQ(0, result.exitCode);

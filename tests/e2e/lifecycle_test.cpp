@@ -66,50 +66,6 @@ TEST(Library, ExportsOnlyTheHeaderAndImportsOnlySystemDlls)
         EXPECT_TRUE(system.count(name)) << "imports " << name;
 }
 
-// Fills this process's GDI handle table with regions but for `spare` handles,
-// as a leaking neighbour in the player's process would; the regions go when
-// the filler does.
-struct GdiFiller {
-    std::vector<HRGN> regions;
-    explicit GdiFiller(size_t spare)
-    {
-        for (;;) {
-            HRGN region = CreateRectRgn(0, 0, 1, 1);
-            if (!region)
-                break;
-            regions.push_back(region);
-        }
-        for (size_t i = 0; i < spare && !regions.empty(); i++) {
-            DeleteObject(regions.back());
-            regions.pop_back();
-        }
-    }
-    ~GdiFiller() { release(); }
-    void release()
-    {
-        for (HRGN region : regions)
-            DeleteObject(region);
-        regions.clear();
-    }
-};
-
-// Counts how many more regions this process can create: a GDI leak shows as
-// lost headroom, since the handle table is finite.
-size_t gdiHeadroom()
-{
-    return GdiFiller(0).regions.size();
-}
-
-size_t differingPixels(const Picture& a, const Picture& b)
-{
-    if (a.pixels.size() != b.pixels.size())
-        return a.pixels.size() + b.pixels.size();
-    size_t differing = 0;
-    for (size_t i = 0; i < a.pixels.size(); i++)
-        differing += a.pixels[i] != b.pixels[i];
-    return differing;
-}
-
 class PluginRun : public LoadedPluginTest {
 protected:
     // One whole run: init, frames of the built-in signal, quit.

@@ -65,3 +65,39 @@ void LoadedPluginTest::TearDown()
     destroyPlayerWindow(player);
     unloadPlugin(&plugin);
 }
+
+GdiFiller::GdiFiller(size_t spare)
+{
+    for (;;) {
+        HRGN region = CreateRectRgn(0, 0, 1, 1);
+        if (!region)
+            break;
+        regions.push_back(region);
+    }
+    for (size_t i = 0; i < spare && !regions.empty(); i++) {
+        DeleteObject(regions.back());
+        regions.pop_back();
+    }
+}
+
+void GdiFiller::release()
+{
+    for (HRGN region : regions)
+        DeleteObject(region);
+    regions.clear();
+}
+
+size_t gdiHeadroom()
+{
+    return GdiFiller(0).regions.size();
+}
+
+size_t differingPixels(const Picture& a, const Picture& b)
+{
+    if (a.pixels.size() != b.pixels.size())
+        return a.pixels.size() + b.pixels.size();
+    size_t differing = 0;
+    for (size_t i = 0; i < a.pixels.size(); i++)
+        differing += a.pixels[i] != b.pixels[i];
+    return differing;
+}

@@ -41,4 +41,21 @@ protected:
 // Plays the built-in signal within limits, as the stand-in does with no audio.
 RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits);
 
+// Fills this process's GDI handle table with regions but for `spare` handles,
+// as a leaking neighbour in the player's process would; the regions go when
+// the filler does.
+struct GdiFiller {
+    std::vector<HRGN> regions;
+    explicit GdiFiller(size_t spare);
+    ~GdiFiller() { release(); }
+    void release();
+};
+
+// Counts how many more regions this process can create: a GDI leak shows as
+// lost headroom, since the handle table is finite.
+size_t gdiHeadroom();
+
+// How many pixels of two pictures differ; all of both when their sizes do.
+size_t differingPixels(const Picture& a, const Picture& b);
+
 #endif
