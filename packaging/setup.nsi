@@ -291,41 +291,132 @@ Function .onInit
 FunctionEnd
 
 ; NSIS itself takes /S (silent), /NCRC, and /D=folder when it comes last and
-; unquoted, and takes the rest of the line as the folder. It leaves a quoted
-; /D= alone, and drops a folder that is not whole (C:\... or \\server\...):
-; either way setup would install into the player it finds instead. So the
-; whole command line is read again here, and anything but those stops it.
+; unquoted, and takes the rest of the line as the folder, /S written after
+; it included. It leaves a quoted /D= alone, and drops a folder that is not
+; whole (C:\... or \\server\...): either way setup would install into the
+; player it finds instead. So the whole command line is read again here:
+; /S and /NCRC in any case, /D= last with the folder; anything else stops
+; it. A /S anywhere, in any case, makes it silent before it refuses
+; anything, so that a script that asked for silence never waits on a box.
 Function CheckArguments
   System::Call 'kernel32::GetCommandLineW() w .R0'
   Call NextArgument  ; the program's own name
+  StrCpy $R9 ""      ; why it cannot act on the line: the first reason found
   ${Do}
     ${If} $R0 == ""
       ${Break}
     ${EndIf}
     StrCpy $R2 $R0 3
-    ${If} $R2 S== "/D="
+    ${If} $R2 == "/D="
       StrCpy $R1 $R0 "" 3
-      ${If} $INSTDIR == ""
-        StrCpy $R8 ${EXIT_BAD_ARGUMENT}
-        StrCpy $R9 'Cannot act on "/D=$R1": name the player folder in full, such as /D=C:\Program Files\Winamp.'
-        Call Refuse
-      ${EndIf}
+      Call TakeFolderArgument
       ${Break}
     ${EndIf}
     Call NextArgument
-    ${If} $R1 S== "/S"
-    ${OrIf} $R1 S== "/NCRC"
-    ${OrIf} $R1 == ""
-      ${Continue}
-    ${EndIf}
-    StrCpy $R8 ${EXIT_BAD_ARGUMENT}
     StrCpy $R2 $R1 3
-    ${If} $R2 == "/D="
+    ${If} $R1 == "/S"
+      SetSilent silent
+    ${ElseIf} $R1 == "/NCRC"
+    ${OrIf} $R1 == ""
+    ${OrIf} $R9 != ""
+      ${Continue}
+    ${ElseIf} $R2 == "/D="
       StrCpy $R9 'Cannot act on "$R1": write /D= last and without quotes, even when the folder has spaces (/D=C:\Program Files\Winamp).'
     ${Else}
       StrCpy $R9 'Cannot act on "$R1": the setup program takes /S (silent) and /D=folder (last, without quotes).'
     ${EndIf}
+  ${Loop}
+  ${If} $R9 != ""
+    StrCpy $R8 ${EXIT_BAD_ARGUMENT}
     Call Refuse
+  ${EndIf}
+FunctionEnd
+
+; Takes the folder that /D= names, $R1: the rest of the command line, less
+; the /S or /NCRC written after it (a /S there makes setup silent). Sets
+; $INSTDIR to it, or $R9, when empty, to why it cannot be a folder. The
+; long-path form \\?\C:\... or \\?\UNC\server\... is the same folder as
+; C:\... or \\server\..., and so the same installation.
+Function TakeFolderArgument
+  StrCpy $R5 $R1  ; as written, for the reason
+  ${Do}
+    StrCpy $R2 $R1 1 -1
+    StrCpy $R3 $R1 3 -3
+    StrCpy $R4 $R1 6 -6
+    ${If} $R2 == " "
+    ${OrIf} $R2 == "$\t"
+      StrCpy $R1 $R1 -1
+    ${ElseIf} $R3 == " /S"
+      SetSilent silent
+      StrCpy $R1 $R1 -3
+    ${ElseIf} $R4 == " /NCRC"
+      StrCpy $R1 $R1 -6
+    ${Else}
+      ${Break}
+    ${EndIf}
+  ${Loop}
+  StrCpy $R2 $R1 4
+  StrCpy $R3 $R1 8
+  ${If} $R3 == "\\?\UNC\"
+    StrCpy $R1 $R1 "" 8
+    StrCpy $R1 "\\$R1"
+  ${ElseIf} $R2 == "\\?\"
+    StrCpy $R1 $R1 "" 4
+  ${EndIf}
+  Call FolderProblem
+  ${If} $R2 != ""
+  ${AndIf} $R9 == ""
+    StrCpy $R9 'Cannot act on "/D=$R5": $R2'
+  ${ElseIf} $R2 == ""
+    StrCpy $INSTDIR $R1
+  ${EndIf}
+FunctionEnd
+
+; $R2: what is wrong with the folder $R1 (taken from $R5, as written), or
+; empty when it is a whole folder name setup can install into.
+Function FolderProblem
+  StrCpy $R2 ""
+  ${WordReplace} $R1 '"' "" "+" $R3
+  ${If} $R3 != $R1
+    StrCpy $R2 "write the folder without quotes, even when it has spaces (/D=C:\Program Files\Winamp)."
+    Return
+  ${EndIf}
+  ${WordReplace} $R1 " /" "" "+" $R3
+  ${If} $R3 != $R1
+    StrCpy $R2 "/D= comes last: all after it is the folder, and only /S may follow it."
+    Return
+  ${EndIf}
+  ${WordReplace} $R1 "/" "" "+" $R3
+  ${If} $R3 != $R1
+    StrCpy $R2 "write the folder with backslashes (/D=C:\Program Files\Winamp)."
+    Return
+  ${EndIf}
+  StrCpy $R3 $R1 2 1   ; ":\" after a drive letter
+  StrCpy $R4 $R1 2     ; "\\" before a server
+  ${If} $R3 != ":\"
+  ${AndIf} $R4 != "\\"
+    StrCpy $R3 $R5 4
+    ${If} $R3 == "\\?\"
+      StrCpy $R2 "a \\?\ folder goes on with a drive or UNC\ (\\?\C:\Program Files\Winamp)."
+    ${Else}
+      StrCpy $R2 "name the player folder in full, such as /D=C:\Program Files\Winamp."
+    ${EndIf}
+    Return
+  ${EndIf}
+  ; Past the drive's colon or the server's backslashes.
+  StrCpy $R3 $R1 "" 2
+  StrCpy $R4 "*?<>|:"
+  ${Do}
+    StrCpy $R6 $R4 1
+    ${If} $R6 == ""
+      ${Break}
+    ${EndIf}
+    ${WordReplace} $R3 $R6 "" "+" $R7
+    ${If} $R7 != $R3
+      StrCpy $R2 "a folder name cannot hold * ? < > | or a colon (but the drive's)."
+      Return
+    ${EndIf}
+    StrCpy $R4 $R4 "" 1
   ${Loop}
 FunctionEnd
 

@@ -1,6 +1,8 @@
+# shellcheck shell=bash
 # Shared set-up for the scripts (demo, test, listen, package): installs what is missing on a
 # Debian machine, starts a display when there is none and prepares a 32-bit Wine
-# prefix. Sourced, not run. Quiet when everything is already in place.
+# prefix. Sourced, not run. Quiet when everything is already in place; a step
+# that has work to do (installing, making the prefix, building) says so.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR="$ROOT/build/win32"
@@ -18,8 +20,13 @@ REQUIRED_PACKAGES="cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
 log() { printf '%s\n' "$*" >&2; }
 
 missing_packages() {
-  local p missing=""
-  for p in $REQUIRED_PACKAGES; do
+  local packages p missing=""
+  read -ra packages <<<"$REQUIRED_PACKAGES"
+  # One query answers the usual case, everything installed; only otherwise
+  # is each package asked about, to name the missing ones.
+  [ "$(dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null |
+    grep -c '^install ok installed$')" = "${#packages[@]}" ] && return 0
+  for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' \
       || missing="$missing $p"
   done
@@ -43,9 +50,13 @@ install_missing_packages() {
     dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq >/dev/null &&
-    apt-get install -y -qq --no-install-recommends $missing >/dev/null || {
-      log "apt-get failed to install:$missing"; return 1; }
+  local packages
+  read -ra packages <<<"$missing"
+  if ! apt-get update -qq >/dev/null ||
+     ! apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null; then
+    log "apt-get failed to install:$missing"
+    return 1
+  fi
 }
 
 # Some x86-64 kernels (certain virtual machines) cannot run 32-bit programs,
@@ -70,9 +81,11 @@ ensure_i386() {
     grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/ ||
       echo 'deb http://deb.debian.org/debian bookworm-backports main' >"$backports"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >/dev/null &&
-      apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null || {
-        log "apt-get failed to install qemu-user-static from bookworm-backports"; return 1; }
+    if ! apt-get update -qq >/dev/null ||
+       ! apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null; then
+      log "apt-get failed to install qemu-user-static from bookworm-backports"
+      return 1
+    fi
   fi
   # A native wineserver spares the emulator the busiest process.
   dpkg-query -W -f='${Status}\n' wine64 2>/dev/null | grep -q '^install ok installed$' ||
@@ -130,6 +143,7 @@ ensure_display() {
 # close at once, and a crash prints instead of opening a dialog.
 ensure_wineprefix() {
   if [ ! -f "$WINEPREFIX/.halder-ready" ]; then
+    log "making the Wine prefix in $WINEPREFIX (once, a minute or two)"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -142,11 +156,19 @@ ensure_wineprefix() {
 # A persistent wineserver plus one finished wine process, so that each test
 # starts at once and no helper keeps the test runner's pipes open.
 # A server already running for the prefix is used as it is, and left running.
+# The wine process, which takes a few seconds, runs while the build does:
+# wine_ready waits for it.
 start_wineserver() {
   if wineserver -p >/dev/null 2>&1 </dev/null; then
     STARTED_WINESERVER=1
   fi
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 &
+  WINE_WARMING=$!
+}
+
+wine_ready() {
+  [ -z "${WINE_WARMING:-}" ] || wait "$WINE_WARMING" || true
+  WINE_WARMING=""
 }
 
 # Stops only what this script started.
@@ -160,12 +182,24 @@ stop_wineserver() {
   fi
 }
 
+# configure_and_build TARGET...: builds the targets ("all" for everything).
+# Quiet when nothing needs building; otherwise make's lines of what it
+# compiles and links show the progress, and a failure prints the whole log,
+# which stays in build/build.log.
 configure_and_build() {
+  local build_log="$ROOT/build/build.log"
   if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    log "configuring the build in $BUILD_DIR"
     cmake --preset win32 -S "$ROOT" >/dev/null || return 1
+    log "building (a few minutes the first time)"
   fi
-  cmake --build "$BUILD_DIR" -j"$(nproc)" -- --no-print-directory >"$ROOT/build/build.log" 2>&1 || {
-    cat "$ROOT/build/build.log" >&2; return 1; }
+  if cmake --build "$BUILD_DIR" -j"$(nproc)" --target "$@" -- --no-print-directory 2>&1 |
+       tee "$build_log" | sed -nu '/Built target/d; /^\[ *[0-9]*%\] /p' >&2
+     [ "${PIPESTATUS[0]}" = 0 ]; then
+    return 0
+  fi
+  cat "$build_log" >&2
+  return 1
 }
 
 # ---------------------------------------------------------------------------
@@ -210,6 +244,7 @@ read_arguments() {
   while [ $# -gt 0 ]; do
     arg=$1
     shift
+    # shellcheck disable=SC2034 # SCRIPT_HELP is read by the script
     case "$arg" in
       -h|--help) SCRIPT_HELP=1; return 0 ;;
       --) SCRIPT_FILES+=("$@"); break ;;
@@ -248,7 +283,7 @@ read_arguments() {
   fi
   local i
   for i in "${!SCRIPT_FILES[@]}"; do
-    SCRIPT_FILES[$i]=$(absolute_path "${SCRIPT_FILES[$i]}")
+    SCRIPT_FILES[i]=$(absolute_path "${SCRIPT_FILES[$i]}")
   done
 }
 
@@ -270,6 +305,18 @@ has_standin_option() {
   return 1
 }
 
+# restore_sigint ARG...: called with the script's arguments before anything
+# else. A script started in the background by a non-interactive shell (by
+# another script, or a CI job) inherits SIGINT ignored, which bash can
+# neither trap nor reset; Wine takes SIGINT all the same, so the stand-in
+# would end as interrupted while the script carried on and exited 0. The
+# script starts again with SIGINT at its default, so that SIGINT ends it
+# with 130 however it was started.
+restore_sigint() {
+  [ "$(trap -p INT)" = "trap -- '' SIGINT" ] || return 0
+  exec env --default-signal=INT "$0" "$@"
+}
+
 # begin_run: from here on the script's end, however it comes (a kill
 # included), stops what it started, Wine before the X server. Ctrl+C ends
 # it with 130 once the stand-in and its sources have ended, although the
@@ -277,11 +324,16 @@ has_standin_option() {
 # steps. RUN_TEMP is a folder for the run's own files, removed at the end.
 begin_run() {
   RUN_TEMP=$(mktemp -d)
+  WAKERS=()
   trap end_run EXIT
   trap 'exit 130' INT
 }
 
 end_run() {
+  if [ "${#WAKERS[@]}" -gt 0 ]; then
+    kill "${WAKERS[@]}" 2>/dev/null || true
+    wait "${WAKERS[@]}" 2>/dev/null || true
+  fi
   stop_wineserver
   rm -rf "$RUN_TEMP"
 }
@@ -294,21 +346,59 @@ check_display() {
   exit 9
 }
 
-# silence_until_window BYTES STANDIN_PID_FILE: writes BYTES of zeros (silence
-# in s16 or f32), so the stand-in starts, then waits for the plug-in's
-# window, which opens just before the first frame. A live source started
-# after it neither plays before the picture can show it nor piles up while
-# Wine starts. Returns 1 as soon as the stand-in whose process id the file
-# holds has ended without a window (a bad option, no display, a failed init).
+# The default output's monitor as 32-bit float at 44.1 kHz, on PulseAudio
+# (or PipeWire's PulseAudio service). A short latency keeps the picture
+# close to what is heard.
+# shellcheck disable=SC2034 # used by the scripts
+MONITOR_RECORDER=(parec --device=@DEFAULT_MONITOR@ --format=float32le --rate=44100 --channels=2
+                  --latency-msec=20)
+
+# wake_sound_server RECORDER...: starts RECORDER, a command that records the
+# desktop's sound to standard output at a short latency, and drops what it
+# records until the run ends. PulseAudio's null sink (the sink of a machine
+# without sound hardware) runs in blocks of up to two seconds while no
+# stream asks for less, and a stream that asks for less waits for the
+# block under way to end: a player or recorder started on it would begin up
+# to two seconds late, while the picture ran on without it. This stream,
+# started while the rest is set up, takes that wait instead.
+wake_sound_server() {
+  local pipe="$RUN_TEMP/waking"
+  mkfifo "$pipe"
+  "$@" </dev/null >"$pipe" 2>/dev/null &
+  WAKERS+=("$!")
+  { [ "$(head -c 1 | wc -c)" = 1 ] && : >"$RUN_TEMP/awake"; exec cat >/dev/null; } <"$pipe" &
+  WAKERS+=("$!")
+}
+
+# sound_server_awake: whether the recorder wake_sound_server started has
+# recorded something (true when none was started).
+sound_server_awake() {
+  [ "${#WAKERS[@]}" = 0 ] || [ -e "$RUN_TEMP/awake" ]
+}
+
+# silence_until_window BYTES STANDIN_PID_FILE: once the sound server is awake
+# (or three seconds have gone by), writes BYTES of zeros (silence in s16 or
+# f32), so the stand-in starts: it opens the plug-in's window on its first
+# audio. Then waits for that window. A live source started after it neither
+# plays before the picture can show it nor piles up while Wine starts, and
+# is shown from its first moment. Returns 1 as soon as the stand-in whose
+# process id the file holds has ended without a window (a bad option, no
+# display, a failed init).
 silence_until_window() {
-  head -c "$1" /dev/zero 2>/dev/null || true
-  local pid=""
+  local pid="" polls=0 started=""
   while :; do
     [ -n "$pid" ] || pid=$(cat "$2" 2>/dev/null) || true
     if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
       return 1
     fi
-    xdotool search --onlyvisible --name '^TOLVA$' >/dev/null 2>&1 && return 0
+    if [ -n "$started" ]; then
+      xdotool search --onlyvisible --name '^TOLVA$' >/dev/null 2>&1 && return 0
+    elif sound_server_awake || [ "$polls" -ge 30 ]; then
+      head -c "$1" /dev/zero 2>/dev/null || true
+      started=1
+      continue
+    fi
+    polls=$((polls + 1))
     sleep 0.1
   done
 }

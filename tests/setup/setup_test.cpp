@@ -70,6 +70,8 @@ DWORD run(const std::string& commandLine)
     DWORD exitCode = 0xFFFFFFFF;
     if (WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &exitCode);
+    else
+        TerminateProcess(process.hProcess, exitCode);  // a window waiting for a click
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return exitCode;
@@ -107,6 +109,16 @@ size_t logLines()
 {
     const std::string text = readFile(kLog);
     return (size_t)std::count(text.begin(), text.end(), '\n');
+}
+
+// The log's last line, which says why the last refusal was made.
+std::string lastLogLine()
+{
+    std::string text = readFile(kLog);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    const size_t lineEnd = text.find_last_of('\n');
+    return lineEnd == std::string::npos ? text : text.substr(lineEnd + 1);
 }
 
 std::string iniValue(const std::string& file, const char* section, const char* key)
@@ -318,19 +330,27 @@ TEST_F(SetupProgram, DoesNotActOnArgumentsItCannotReadExactly)
     ASSERT_TRUE(writeFile(winampIni, settings));
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kPlayerKey, NULL, REG_SZ,
                                              player.c_str(), (DWORD)player.size() + 1));
-    const char* const refused[] = {
-        "/S \"/D=%s\"",     // quoted, as many scripts pass a folder with spaces
-        "\"/D=%s\" /S",
-        "/S /X",
-        "/S /D=relative\\folder",
+    std::string forwardSlashes = secondPlayer;
+    std::replace(forwardSlashes.begin(), forwardSlashes.end(), '\\', '/');
+    // Each with the reason the log must give.
+    const struct {
+        std::string args;
+        const char* reason;
+    } refused[] = {
+        { "/S \"/D=" + secondPlayer + "\"", "without quotes" },  // as many scripts pass a folder with spaces
+        { "\"/D=" + secondPlayer + "\" /S", "without quotes" },
+        { "/S /D=\"" + secondPlayer + "\"", "without quotes" },
+        { "/S /D=" + forwardSlashes, "backslashes" },
+        { "/S /D=relative\\folder", "in full" },
+        { "/S /D=\\\\?\\relative", "\\\\?\\ folder goes on with a drive" },
+        { "/X /s", "takes /S" },  // silent, though the switch comes after the mistake
     };
-    for (const char* pattern : refused) {
-        char args[MAX_PATH * 2];
-        snprintf(args, sizeof(args), pattern, secondPlayer.c_str());
-        SCOPED_TRACE(args);
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.args);
         const size_t linesBefore = logLines();
-        EXPECT_EQ(kExitBadArgument, runSetup(args));
+        EXPECT_EQ(kExitBadArgument, runSetup(row.args));
         EXPECT_EQ(linesBefore + 1, logLines()) << readFile(kLog);
+        EXPECT_NE(std::string::npos, lastLogLine().find(row.reason)) << lastLogLine();
         EXPECT_FALSE(exists(plugins("vis_halder.dll")));
         EXPECT_FALSE(exists(secondPlayer + "\\Plugins"));
         EXPECT_EQ(0, uninstallEntries());
@@ -368,11 +388,19 @@ TEST_F(SetupProgram, EachPlayerFolderIsAnInstallationOfItsOwn)
     ASSERT_TRUE(writeFile(firstIni, "[Winamp]\r\nvisplugin_name=vis_first.dll\r\nvisplugin_num=1\r\n"));
     ASSERT_TRUE(writeFile(secondIni, "[Winamp]\r\nvisplugin_name=vis_second.dll\r\nvisplugin_num=2\r\n"));
 
-    // Installing twice into one folder stays one installation that keeps
-    // what the player had before the first; a folder with spaces is named
-    // by /D= unquoted.
-    ASSERT_EQ(0u, runSetup("/S /D=" + player));
-    ASSERT_EQ(0u, runSetup("/S /D=" + player));
+    // Installing again into one folder, however a script spells the
+    // command line, stays one installation that keeps what the player had
+    // before the first; a folder with spaces is named by /D= unquoted.
+    const std::string sameFolder[] = {
+        "/S /D=" + player,
+        "/s /D=" + player,             // the switch in lower case
+        "/D=" + player + " /S",        // after the folder, which NSIS takes as part of it
+        "/S /D=\\\\?\\" + player,        // the long-path form
+    };
+    for (const std::string& args : sameFolder) {
+        SCOPED_TRACE(args);
+        ASSERT_EQ(0u, runSetup(args));
+    }
     ASSERT_EQ(0u, runSetup("/S /D=" + secondPlayer));
     EXPECT_EQ(2, uninstallEntries());
     EXPECT_NE(std::string::npos, uninstallValue(player, "DisplayName").find(player));
