@@ -294,6 +294,20 @@ TEST(StandinProgram, APluginSlowerThanTheRingGetsEveryFrameOfAStreamOffline)
     }
 }
 
+TEST(StandinProgram, APluginEndsTheRunByReturningNonZeroFromRender)
+{
+    const std::string recordPath = scratch("record.txt");
+    SetEnvironmentVariableA("STANDIN_RECORD", recordPath.c_str());
+    SetEnvironmentVariableA("STANDIN_END_AT", "3");
+    const ProcessRun run = runStandin(scratch("fake_recorder.dll") + " --offline --frames 10");
+    SetEnvironmentVariableA("STANDIN_END_AT", NULL);
+    SetEnvironmentVariableA("STANDIN_RECORD", NULL);
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_NE(std::string::npos, run.out.find("rendered 3 frames (ended by the plug-in)")) << run.out;
+    EXPECT_EQ(3, lineCount(readFile(recordPath))) << "render was called again after it asked to end";
+}
+
 struct Image {
     int width = 0;
     int height = 0;
