@@ -373,7 +373,8 @@ int openRawStream(int sampleRate, int channels, int format, AudioSource* source,
     stream->capacityFrames = (int64_t)sampleRate * STREAM_RING_SECONDS;
     stream->ring = (unsigned char*)malloc((size_t)(stream->capacityFrames * stream->bytesPerFrame));
     stream->window = (unsigned char*)malloc((size_t)SPECTRUM_WINDOW * stream->bytesPerFrame);
-    stream->readBuffer = (unsigned char*)malloc(STREAM_READ_BYTES + 8);
+    // Room for a read and the part frame carried over from the one before.
+    stream->readBuffer = (unsigned char*)malloc(STREAM_READ_BYTES + stream->bytesPerFrame);
     stream->arrived = CreateEventA(NULL, FALSE, FALSE, NULL);
     InitializeSRWLock(&stream->lock);
     InitializeConditionVariable(&stream->roomMade);

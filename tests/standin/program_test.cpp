@@ -119,6 +119,7 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         { "x.dll --bench --frames 2000000", 2, "--bench: --frames 2000000 is more than 1000000" },
         { recorder + "--capture " + scratch("used"), 2, "already holds frames (frame_00000.png)" },
         { recorder + "--raw 300 2", 2, "--raw: rate 300 Hz is out of range (8000 to 192000)" },
+        { recorder + "--raw 44100 3", 2, "--raw: channels \"3\" is neither 1 nor 2" },
         { windowed + "--click 0:250,10", 2, "outside the plug-in's 200 x 120 window", true },
         { windowed + "--offline --frames 3 --click 3:1,1", 2,
           "--click 3:1,1 comes after the last frame (the run has 3, 0 to 2)", true },
