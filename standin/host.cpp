@@ -179,18 +179,29 @@ static int readFrameAudio(Loop* loop, double now)
     }
 }
 
-// Renders, then lets the observer see the frame once the window has drawn
+// Lets the observer see the frame just rendered, once the window has drawn
 // it. 0 when the run must end.
-static int renderAndWatch(Loop* loop)
+static int showToObserver(Loop* loop)
 {
-    loop->module->render(loop->module);
-    loop->result.frames++;
     const Playback* playback = loop->playback;
     if (!playback->observer)
         return 1;
     if (serveOrEnd(loop))
         return 0;
     return playback->observer(playback->observerContext, loop->result.frames - 1, loop->module);
+}
+
+// Renders and watches one frame. 0 when the run must end: a plug-in asks the
+// player to stop it by returning non-zero from render, and the player does;
+// that call counts as no frame of the run.
+static int renderAndWatch(Loop* loop)
+{
+    if (loop->module->render(loop->module) != 0) {
+        loop->result.pluginEnded = 1;
+        return 0;
+    }
+    loop->result.frames++;
+    return showToObserver(loop);
 }
 
 // Each frame is due delayMs after the previous one was due, so the time a

@@ -17,6 +17,7 @@ struct RunResult {
     int quitReceived;   // 1 when a WM_QUIT ended the run
     int exitCode;       // its exit code
     int stopped;        // 1 when a stop request (Ctrl+C) ended the run
+    int pluginEnded;    // 1 when render returned non-zero, the plug-in's way to end it
 };
 
 // A small visible top-level window standing in for the player's main window,
@@ -50,7 +51,8 @@ struct Playback {
 };
 
 // Renders frames until a limit is reached, the source ends, a WM_QUIT
-// arrives or a stop is requested. In real time the audio position is the
+// arrives, render returns non-zero (as in the player, the plug-in asks to
+// stop so) or a stop is requested. In real time the audio position is the
 // time since the first frame, as a playing song's would be; otherwise it
 // advances by delayMs per frame.
 RunResult runPlayback(VisModule* module, const Playback* playback);

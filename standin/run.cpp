@@ -163,13 +163,22 @@ static Playback makePlayback(const Options* options, const RunLimits* limits, HW
     return playback;
 }
 
+// What ended the run, for the closing line; empty when the audio or a limit did.
+static const char* endedBy(const RunResult* result)
+{
+    if (result->quitReceived)
+        return " (window closed)";
+    if (result->stopped)
+        return " (interrupted)";
+    return result->pluginEnded ? " (ended by the plug-in)" : "";
+}
+
 // The closing line, and the run's exit code.
 static int reportRun(const RunResult* result, const FrameWatch* watch, const AudioSource* source)
 {
     if (watch->showingProgress)
         fputc('\n', stderr);
-    printf("rendered %ld frames%s\n", result->frames,
-           result->quitReceived ? " (window closed)" : result->stopped ? " (interrupted)" : "");
+    printf("rendered %ld frames%s\n", result->frames, endedBy(result));
     if (watch->captureFailed)
         return EXIT_CAPTURE_FAILED;
     if (source->failure[0]) {

@@ -17,7 +17,12 @@
 
 enum {
     STREAM_RING_SECONDS = 2,
-    STREAM_READ_BYTES = 16384
+    STREAM_READ_BYTES = 16384,
+    // How long a stopped reader has to end by itself before it is left in a
+    // read that nothing wakes. A writer that still writes wakes it well within
+    // this; a quiet one may never.
+    READER_GRACE_MS = 100,
+    READER_POLL_MS = 5
 };
 
 // Where the reader is, for the one moment it cannot be woken: a read on a
@@ -25,7 +30,8 @@ enum {
 enum ReaderPlace {
     READER_ELSEWHERE = 0,
     READER_IN_READ = 1,     // inside ReadFile, holding nothing
-    READER_ENDED = 2        // claimed by stopReader while in ReadFile; it touches nothing more
+    READER_LEFT = 2         // left in ReadFile by stopReader: once the read returns it
+                            // touches nothing but its buffer and ends
 };
 
 // What a frame chooser returns besides a frame.
@@ -123,7 +129,7 @@ static void finishReading(Stream* stream, int failed, size_t strayBytes)
 }
 
 // One ReadFile, marked so that stopReader can tell the reader is in it.
-// Returns 0 when the reader must stop at once.
+// Returns 0 when the reader must stop at once: told to, or left behind.
 static int readMarked(Stream* stream, unsigned char* into, DWORD* got, DWORD* error)
 {
     InterlockedExchange(&stream->readerPlace, READER_IN_READ);
@@ -131,8 +137,11 @@ static int readMarked(Stream* stream, unsigned char* into, DWORD* got, DWORD* er
         return 0;
     *got = 0;
     *error = ReadFile(stream->input, into, STREAM_READ_BYTES, got, NULL) ? 0 : GetLastError();
-    return InterlockedCompareExchange(&stream->readerPlace, READER_ELSEWHERE, READER_IN_READ) ==
-           READER_IN_READ;
+    if (InterlockedCompareExchange(&stream->readerPlace, READER_ELSEWHERE, READER_IN_READ) !=
+        READER_IN_READ)
+        return 0;
+    // A read cut short by stopReader's cancel is no read error.
+    return !stream->stopping;
 }
 
 // The reader thread: standard input to its end, a part frame kept for the
@@ -161,25 +170,41 @@ static DWORD WINAPI readInput(void* context)
     }
 }
 
-// Ends the reader and waits for it, so nothing it uses is freed under it.
-// A reader blocked in ReadFile on a pipe whose writer has gone quiet cannot
-// be woken: under Wine such a read is a plain blocking read on the pipe, which
-// CancelSynchronousIo (it finds no I/O to cancel), CancelIoEx and closing
-// the handle all leave blocked. So that one is ended with TerminateThread,
-// which is safe there: the reader then holds no lock and owns no memory,
-// and the handshake on readerPlace makes sure it is in ReadFile and stays out
-// of everything else.
-static void stopReader(Stream* stream)
+// Tells the reader to stop and waits for it to end; 1 once it has ended.
+// A reader blocked in ReadFile on a pipe whose writer has gone quiet may never
+// wake: under Wine such a read is a plain blocking read on the pipe, which
+// CancelSynchronousIo (it finds no I/O to cancel), CancelIoEx and closing the
+// handle all leave blocked. After a grace period that one is left where it
+// is and 0 returned: it ends when its read returns or with the process, and
+// until then the stream record and the read buffer stay allocated for it.
+// It is never killed: a thread killed just as its read returns may already be
+// leaving, inside the loader's lock, and the FreeLibrary or exit that follows
+// would wait for that lock for ever. The handshake on readerPlace makes sure
+// it is left only while in ReadFile, so it touches nothing else afterwards.
+static int stopReader(Stream* stream)
 {
     AcquireSRWLockExclusive(&stream->lock);
     InterlockedExchange(&stream->stopping, 1);
     ReleaseSRWLockExclusive(&stream->lock);
     WakeAllConditionVariable(&stream->roomMade);
-    if (InterlockedCompareExchange(&stream->readerPlace, READER_ENDED, READER_IN_READ) == READER_IN_READ)
-        TerminateThread(stream->reader, 0);
-    WaitForSingleObject(stream->reader, INFINITE);
+    const DWORD start = GetTickCount();
+    int ended = 0;
+    for (;;) {
+        // Under Windows this wakes a read blocked on a pipe. A cancel that
+        // comes just before the read starts is lost, hence one every round.
+        CancelSynchronousIo(stream->reader);
+        if (WaitForSingleObject(stream->reader, READER_POLL_MS) == WAIT_OBJECT_0) {
+            ended = 1;
+            break;
+        }
+        if (GetTickCount() - start >= READER_GRACE_MS &&
+            InterlockedCompareExchange(&stream->readerPlace, READER_LEFT, READER_IN_READ) ==
+                READER_IN_READ)
+            break;
+    }
     CloseHandle(stream->reader);
     stream->reader = NULL;
+    return ended;
 }
 
 // Copies the 1152 frames before endFrame into the window, each from its own
@@ -284,14 +309,15 @@ static int readStreamFrame(AudioSource* source, const FrameTime* time, VisModule
 static void closeStream(AudioSource* source)
 {
     Stream* stream = (Stream*)source->state;
-    if (stream->reader)
-        stopReader(stream);
+    const int readerLeft = stream->reader && !stopReader(stream);
     if (stream->arrived)
         CloseHandle(stream->arrived);
     free(stream->ring);
     free(stream->window);
-    free(stream->readBuffer);
-    free(stream);
+    if (!readerLeft) {
+        free(stream->readBuffer);
+        free(stream);
+    }
     memset(source, 0, sizeof(*source));
 }
 
@@ -347,7 +373,8 @@ int openRawStream(int sampleRate, int channels, int format, AudioSource* source,
     stream->capacityFrames = (int64_t)sampleRate * STREAM_RING_SECONDS;
     stream->ring = (unsigned char*)malloc((size_t)(stream->capacityFrames * stream->bytesPerFrame));
     stream->window = (unsigned char*)malloc((size_t)SPECTRUM_WINDOW * stream->bytesPerFrame);
-    stream->readBuffer = (unsigned char*)malloc(STREAM_READ_BYTES + 8);
+    // Room for a read and the part frame carried over from the one before.
+    stream->readBuffer = (unsigned char*)malloc(STREAM_READ_BYTES + stream->bytesPerFrame);
     stream->arrived = CreateEventA(NULL, FALSE, FALSE, NULL);
     InitializeSRWLock(&stream->lock);
     InitializeConditionVariable(&stream->roomMade);

@@ -63,6 +63,12 @@ const Layout kLayouts[] = {
           { 0, -481, 0, 50, "one pixel above the secondary" },
           { 900, -100, 50, -100, "across both, its right end beyond the secondary" },
       } },
+    { "step",
+      { { 0, 0, 800, 600 }, { 800, 120, 1440, 600 } },
+      {
+          { 700, 120, 700, 120, "across both, level with the lower secondary's top" },
+          { 700, 119, 50, 119, "across both, only its top-right corner above the secondary" },
+      } },
 };
 
 const Layout* chosenLayout = NULL;

@@ -4,7 +4,9 @@
 // pure blue, and FAKE_RECORDER writes one line per frame to the file named
 // by the STANDIN_RECORD environment variable:
 //   channelCount loudestBin0 itsLevel0 loudestBin1 itsLevel1
-// and asks for the pause between frames that STANDIN_DELAY_MS gives, if set;
+// and asks for the pause between frames that STANDIN_DELAY_MS gives, if set,
+// and returns 1 from the render call that STANDIN_END_AT counts (0 is the
+// first), recording nothing for it, if set;
 // and with FAKE_TIMED as well, a sixth column: when the frame was rendered,
 // in milliseconds of QueryPerformanceCounter, which every process shares.
 #include "plugin/vis.h"
@@ -15,6 +17,8 @@
 #include <stdlib.h>
 
 static FILE* record;
+static long renderCalls;
+static long endAt = -1;
 
 #ifdef FAKE_WINDOW
 static HWND window;
@@ -48,6 +52,9 @@ static int VIS_CALL fakeInit(VisModule* module)
     const char* delay = getenv("STANDIN_DELAY_MS");
     if (delay)
         module->delayMs = atoi(delay);
+    const char* end = getenv("STANDIN_END_AT");
+    endAt = end ? atol(end) : -1;
+    renderCalls = 0;
     return 0;
 #endif
 }
@@ -64,6 +71,8 @@ static int loudestBin(const unsigned char* bins)
 
 static int VIS_CALL fakeRender(VisModule* module)
 {
+    if (renderCalls++ == endAt)
+        return 1;
     if (record) {
         const int left = loudestBin(module->spectrumData[0]);
         const int right = loudestBin(module->spectrumData[1]);

@@ -119,6 +119,7 @@ TEST(StandinProgram, EachFailureHasItsExitCodeAndOneLine)
         { "x.dll --bench --frames 2000000", 2, "--bench: --frames 2000000 is more than 1000000" },
         { recorder + "--capture " + scratch("used"), 2, "already holds frames (frame_00000.png)" },
         { recorder + "--raw 300 2", 2, "--raw: rate 300 Hz is out of range (8000 to 192000)" },
+        { recorder + "--raw 44100 3", 2, "--raw: channels \"3\" is neither 1 nor 2" },
         { windowed + "--click 0:250,10", 2, "outside the plug-in's 200 x 120 window", true },
         { windowed + "--offline --frames 3 --click 3:1,1", 2,
           "--click 3:1,1 comes after the last frame (the run has 3, 0 to 2)", true },
@@ -292,6 +293,20 @@ TEST(StandinProgram, APluginSlowerThanTheRingGetsEveryFrameOfAStreamOffline)
         EXPECT_EQ(20 + 10 * (3 * i - 1), frames[i].loudest[0]) << i;
         EXPECT_GT(frames[i].level[0], 220) << i;
     }
+}
+
+TEST(StandinProgram, APluginEndsTheRunByReturningNonZeroFromRender)
+{
+    const std::string recordPath = scratch("record.txt");
+    SetEnvironmentVariableA("STANDIN_RECORD", recordPath.c_str());
+    SetEnvironmentVariableA("STANDIN_END_AT", "3");
+    const ProcessRun run = runStandin(scratch("fake_recorder.dll") + " --offline --frames 10");
+    SetEnvironmentVariableA("STANDIN_END_AT", NULL);
+    SetEnvironmentVariableA("STANDIN_RECORD", NULL);
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_NE(std::string::npos, run.out.find("rendered 3 frames (ended by the plug-in)")) << run.out;
+    EXPECT_EQ(3, lineCount(readFile(recordPath))) << "render was called again after it asked to end";
 }
 
 struct Image {

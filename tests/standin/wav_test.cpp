@@ -18,13 +18,16 @@ struct Parsed {
     int ok;
     AudioData audio;
     std::string reason;
+    Bytes bytes;    // what audio.samples points into, kept as long as audio
 };
 
 Parsed parse(const Bytes& bytes)
 {
     Parsed result;
+    result.bytes = bytes;
     char reason[256] = "";
-    result.ok = parseWav(bytes.data(), bytes.size(), &result.audio, reason, sizeof(reason));
+    result.ok = parseWav(result.bytes.data(), result.bytes.size(), &result.audio, reason,
+                         sizeof(reason));
     result.reason = reason;
     return result;
 }

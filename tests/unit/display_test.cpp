@@ -170,7 +170,8 @@ TEST_F(Skin, FramesDrawMarkersAndDropsWhereTheyBelong)
         { "mirror", MODE_MIRROR, renderMirror, mirrorLevel, &scale32,
           { { 0, -1, -1 }, { 1, 18, 84 }, { 10, 18, 84 }, { 22, 60, 62 }, { 23, -1, -1 } }, 'r' },
         { "rainMirror", MODE_RAIN_MIRROR, renderRainMirror, rainMirrorLevel, &scale32,
-          { { 0, -1, -1 }, { 1, 44, 70 }, { 13, 44, 70 }, { 22, 60, 62 }, { 23, -1, -1 } }, 'r' },
+          { { 0, -1, -1 }, { 1, 44, 70 }, { 13, 44, 70 }, { 14, 46, 70 }, { 22, 60, 62 },
+            { 23, -1, -1 } }, 'r' },
     };
     for (const FrameCase& c : cases) {
         SCOPED_TRACE(c.name);

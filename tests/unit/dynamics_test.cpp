@@ -110,15 +110,19 @@ TEST_F(Dynamics, DropStillFallingBlocksANewOneUnlessTheInputPassesIt)
 
 TEST_F(Dynamics, DropEndsAtTheModesLimit)
 {
-    BarState bar = { 0, 100, 146, 0 }; // 246: the end in the wide-step mode only
-    updateDropBar(&bar, 0, STEP_WIDE);
-    EXPECT_EQ(0u, bar.peak);
-    EXPECT_EQ(0u, bar.fall);
-
-    bar = BarState { 0, 100, 146, 0 };
-    updateDropBar(&bar, 0, STEP_NARROW);
-    EXPECT_EQ(100u, bar.peak);
-    EXPECT_EQ(154u, bar.fall);
+    // A held-out drop at peak 100 whose peak + fall is at or just under the
+    // limit: 248 with the narrow step, 246 with the wide one.
+    const struct { unsigned fall, step; bool ends; } rows[] = {
+        { 148, STEP_NARROW, true }, { 147, STEP_NARROW, false }, { 146, STEP_NARROW, false },
+        { 146, STEP_WIDE, true }, { 145, STEP_WIDE, false },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "peak + fall " << 100 + row.fall << ", step " << row.step);
+        BarState bar = { 0, 100, (uint16_t)row.fall, 0 };
+        updateDropBar(&bar, 0, row.step);
+        EXPECT_EQ(row.ends ? 0u : 100u, bar.peak);
+        EXPECT_EQ(row.ends ? 0u : row.fall + row.step, bar.fall);
+    }
 }
 
 TEST_F(Dynamics, RisingInputKeepsRaisingThePeakSoNoMarkerShows)
