@@ -1,5 +1,6 @@
 #include "pluginrun.h"
 
+#include <shlobj.h>
 #include <stdio.h>
 
 PluginCopy::PluginCopy()
@@ -37,6 +38,14 @@ std::string PluginCopy::readIni() const
 HWND findPluginWindow()
 {
     return FindWindowA("halderVis", NULL);
+}
+
+std::string userSettingsPath()
+{
+    char appData[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, appData)))
+        return "";
+    return std::string(appData) + "\\vis_halder\\plugin.ini";
 }
 
 RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits)

@@ -26,6 +26,10 @@ struct PluginCopy {
 
 HWND findPluginWindow();
 
+// The user's own copy of the settings, which the plug-in writes when it
+// cannot write the file beside itself.
+std::string userSettingsPath();
+
 // A test with a private copy of the DLL loaded, its module 0 attached to a
 // player window of the test's own.
 class LoadedPluginTest : public ::testing::Test {
