@@ -93,7 +93,6 @@ TEST(RealInput, DragClickSwitchAndCloseAsAUserWould)
 // cut-off name is used; the settings go to the user's copy instead.
 TEST(LongPath, SettingsGoToTheUserCopyWhenTheirPathWouldNotFit)
 {
-    DeleteFileA(userSettingsPath().c_str());
     PluginCopy copy;
     std::string folder = copy.folder;
     std::vector<std::string> made;

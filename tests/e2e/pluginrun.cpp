@@ -16,6 +16,9 @@ PluginCopy::PluginCopy()
     dllPath = folder + "\\vis_halder.dll";
     iniPath = folder + "\\plugin.ini";
     CopyFileA(HALDER_BINARY_DIR "/vis_halder.dll", dllPath.c_str(), FALSE);
+    // A user's copy of the settings, left by an earlier program, would win
+    // over the copy's own plugin.ini.
+    DeleteFileA(userSettingsPath().c_str());
 }
 
 PluginCopy::~PluginCopy()

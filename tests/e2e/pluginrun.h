@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-// A fresh folder holding a copy of vis_halder.dll; removed on destruction.
+// A fresh folder holding a copy of vis_halder.dll, and no user's copy of the
+// settings; the folder is removed on destruction.
 struct PluginCopy {
     std::string folder;
     std::string dllPath;

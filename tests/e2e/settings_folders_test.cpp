@@ -12,6 +12,7 @@
 //                                     the table's read-only rows
 #include "pluginrun.h"
 
+#include "standin/common.h"
 #include "standin/wav_bytes.h"
 
 #include <shlobj.h>
@@ -58,13 +59,6 @@ std::vector<Row> tableRows()
             rows.push_back({ (Access)access, player });
     }
     return rows;
-}
-
-std::string utf8(const std::wstring& text)
-{
-    char buffer[MAX_PATH * 3];
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof(buffer), NULL, NULL);
-    return buffer;
 }
 
 std::wstring playerFolder(const Row& row)
@@ -125,9 +119,8 @@ void moveAndSwitch(const Row& row, POINT from, POINT to)
 {
     LoadedPlugin plugin;
     char error[MAX_PATH * 4];
-    ASSERT_EQ(LOAD_OK, loadPlugin(utf8(pluginsFile(row, L"vis_halder.dll")).c_str(), &plugin, error,
-                                  sizeof(error)))
-        << error;
+    const std::string dll = utf8Path(pluginsFile(row, L"vis_halder.dll").c_str());
+    ASSERT_EQ(LOAD_OK, loadPlugin(dll.c_str(), &plugin, error, sizeof(error))) << error;
     HWND player = createPlayerWindow();
     attachModule(plugin.module, player, plugin.library, 44100, 2);
     EXPECT_EQ(0, plugin.module->init(plugin.module));
@@ -189,7 +182,7 @@ void expectStored(const Row& row, const char* when)
 TEST(SettingsFolders, PositionAndSwitchesComeBackWhereverThePlayerLives)
 {
     for (const Row& row : tableRows()) {
-        const std::string name = utf8(playerFolder(row));
+        const std::string name = utf8Path(playerFolder(row).c_str());
         SCOPED_TRACE(name);
         if (writableOnly && row.access != WRITABLE) {
             printf("%s: skipped, no folder here can be made read-only\n", name.c_str());
@@ -228,7 +221,7 @@ int main(int argc, char** argv)
     if (argc > 1 && !strcmp(argv[1], "prepare")) {
         for (const Row& row : tableRows()) {
             if (!prepareRow(row)) {
-                fprintf(stderr, "cannot prepare %s\n", utf8(playerFolder(row)).c_str());
+                fprintf(stderr, "cannot prepare %s\n", utf8Path(playerFolder(row).c_str()).c_str());
                 return 1;
             }
         }
