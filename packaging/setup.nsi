@@ -30,6 +30,9 @@ Unicode true
 !define PLAYER_WINDOW_CLASS "Winamp v1.x"
 ; The plug-in's own section in plugin.ini, which other plug-ins share.
 !define SETTINGS_SECTION "TOLVA"
+; The user's own copy of plugin.ini, which the plug-in writes when it cannot
+; write the one beside itself.
+!define USER_SETTINGS_FOLDER "$APPDATA\vis_halder"
 
 ; Exit codes of our own, beside NSIS's 1 (cancelled by the user) and 2
 ; (aborted), which also stands for a command line we cannot act on.
@@ -604,55 +607,99 @@ Function un.CheckInstalled
 FunctionEnd
 
 Section "Uninstall"
-  Delete "$INSTDIR\${PLUGIN_FILE}"
-  Call un.RemoveUninstaller
+  Call un.RemovePlugin
+  Push "$INSTDIR\plugin.ini"
   Call un.RemoveSettingsSection
+  Push "${USER_SETTINGS_FOLDER}\plugin.ini"
+  Call un.RemoveSettingsSection
+  RMDir "${USER_SETTINGS_FOLDER}"
   Call un.RestoreVisualization
-  ReadRegDWORD $0 HKLM $InstallKey "MadePluginsFolder"
-  ${If} $0 = 1
-    ; Only when nothing else is left in it; and not while it is our
-    ; working folder.
-    SetOutPath $TEMP
-    RMDir $INSTDIR
-  ${EndIf}
+  Call un.RemoveUninstaller
   DeleteRegKey HKLM $InstallKey
 SectionEnd
 
-; The uninstaller goes with the rest. Started with _?=, it runs from the
-; Plugins folder, and Windows keeps a running program's file: it is moved to
-; the temporary folder instead, to go at the next restart as NSIS's own
-; copies do, so the Plugins folder is left as it was before setup.
+; A program that still holds the DLL (the player under another window, or
+; one of its processes that lingers) keeps it from being deleted. The
+; uninstall stops there, before anything else has changed, so that the
+; Add/Remove entry stays to try again: at once in silent mode, otherwise
+; when the user cancels instead of closing the program.
+Function un.RemovePlugin
+  StrCpy $0 "$INSTDIR\${PLUGIN_FILE}"
+  ${Do}
+    Delete $0
+    ${IfNot} ${FileExists} $0
+      Return
+    ${EndIf}
+    StrCpy $R8 ${EXIT_PLAYER_RUNNING}
+    StrCpy $R9 "$0 is in use by a program, the player perhaps: close it, then uninstall again."
+    ${If} ${Silent}
+      Call un.Refuse
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+      "$0 is in use by a program, the player perhaps. Please close it, then click Retry." IDRETRY retry
+    SetErrorLevel ${EXIT_PLAYER_RUNNING}
+    Quit
+    retry:
+  ${Loop}
+FunctionEnd
+
+; The uninstaller goes with the rest, and so does the Plugins folder when
+; setup made it and nothing else is left in it. Started with _?=, it runs
+; from the Plugins folder, and Windows keeps a running program's file (NSIS
+; holds it open, so it cannot even be renamed): a hidden command processor
+; waits for it to end and removes both then, so nothing of ours is left once
+; the uninstall has ended. Only where that cannot start are they left to go
+; at the next restart.
 Function un.RemoveUninstaller
   StrCpy $0 "$INSTDIR\${UNINSTALLER}"
+  ReadRegDWORD $1 HKLM $InstallKey "MadePluginsFolder"
+  ; Neither the folder nor the command processor may have it as their
+  ; working folder.
+  SetOutPath $TEMP
   Delete $0
   ${IfNot} ${FileExists} $0
+    ${If} $1 = 1
+      RMDir $INSTDIR
+    ${EndIf}
     Return
   ${EndIf}
-  GetTempFileName $1
-  Delete $1
-  Rename $0 $1
-  ${If} ${FileExists} $0
+  ; It tries two hundred times at once, for the few moments the uninstaller
+  ; takes to end, so that the file goes before a setup run right after it
+  ; could put a new one in its place; then once a second (ping's pause) for
+  ; five minutes. Every ")" stands apart, since Wine's cmd takes one after a
+  ; word as part of it, and /q stands for the "@" it cannot take before "(".
+  StrCpy $2 'exit'
+  ${If} $1 = 1
+    StrCpy $2 'rmdir "$INSTDIR" 2>nul & exit'
+  ${EndIf}
+  ClearErrors
+  ExecShell "" "$SYSDIR\cmd.exe" '/d /q /s /c "for /l %i in (1,1,500) do ( del /f /q "$0" 2>nul & if not exist "$0" ( $2 ) else if %i GTR 200 ping -n 2 127.0.0.1 >nul )"' SW_HIDE
+  ${If} ${Errors}
     Delete /REBOOTOK $0
-  ${Else}
-    Delete /REBOOTOK $1
+    ${If} $1 = 1
+      RMDir /REBOOTOK $INSTDIR
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
 ; Other plug-ins keep their settings in the same plugin.ini: only our section
-; goes, and the file only when nothing else is left in it.
+; goes from the file on the top of the stack, and the file only when nothing
+; else is left in it.
 Function un.RemoveSettingsSection
-  StrCpy $0 "$INSTDIR\plugin.ini"
-  ${IfNot} ${FileExists} $0
-    Return
+  Exch $0
+  Push $1
+  ${If} ${FileExists} $0
+    DeleteINISec $0 "${SETTINGS_SECTION}"
+    FlushINI $0
+    Push $0
+    Call un.HoldsOnlyBlanks
+    Pop $1
+    ${If} $1 = 1
+      Delete $0
+    ${EndIf}
   ${EndIf}
-  DeleteINISec $0 "${SETTINGS_SECTION}"
-  FlushINI $0
-  Push $0
-  Call un.HoldsOnlyBlanks
   Pop $1
-  ${If} $1 = 1
-    Delete $0
-  ${EndIf}
+  Pop $0
 FunctionEnd
 
 ; 1 when the file holds nothing but spaces, tabs and line ends, else 0.

@@ -11,6 +11,8 @@
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO_FOPEN_WARNING
+// File names are UTF-8, as everywhere in the stand-in.
+#define STBIW_WINDOWS_UTF8
 #include <stb_image_write.h>
 
 struct WindowSearch {
@@ -80,28 +82,22 @@ int writePng(const char* path, int width, int height, const unsigned char* rgb)
 
 int prepareCaptureFolder(const char* directory, char* error, size_t errorSize)
 {
-    if (strlen(directory) + sizeof("/frame_00000.png") > MAX_PATH)
+    const std::wstring folder = widePath(directory);
+    if (folder.size() + sizeof("/frame_00000.png") > MAX_PATH)
         return fail(error, errorSize, "capture folder name too long: '%s'", directory);
     std::error_code failure;
-    try {
-        std::filesystem::create_directories(directory, failure);
-    } catch (const std::exception&) {
-        // A name the file system's encoding cannot hold.
-        return fail(error, errorSize, "cannot create capture folder '%s'", directory);
-    }
+    std::filesystem::create_directories(folder, failure);
     if (!isFolder(directory)) {
         return fail(error, errorSize, "cannot create capture folder '%s'%s%s", directory,
                     failure ? ": " : "", failure ? failure.message().c_str() : "");
     }
-    char pattern[MAX_PATH + 32];
-    snprintf(pattern, sizeof(pattern), "%s/frame_*.png", directory);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"/frame_*.png").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
         return fail(error, errorSize,
                     "capture folder '%s' already holds frames (%s); give a new or empty folder",
-                    directory, found.cFileName);
+                    directory, utf8Path(found.cFileName).c_str());
     }
     return 1;
 }

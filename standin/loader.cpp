@@ -33,7 +33,7 @@ int loadPlugin(const char* path, LoadedPlugin* plugin, char* error, size_t error
         snprintf(error, errorSize, "cannot load plug-in '%s': a folder, not a DLL", path);
         return EXIT_NO_LIBRARY;
     }
-    HMODULE library = LoadLibraryA(path);
+    HMODULE library = LoadLibraryW(widePath(path).c_str());
     if (!library) {
         const DWORD code = GetLastError();
         snprintf(error, errorSize, "cannot load plug-in '%s': %s", path, loadFailure(code));

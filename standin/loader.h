@@ -17,7 +17,7 @@ struct LoadedPlugin {
     VisModule* module;
 };
 
-// Loads the library at path and takes module 0. On failure returns
+// Loads the library at path (UTF-8) and takes module 0. On failure returns
 // EXIT_NO_LIBRARY, EXIT_NO_EXPORT or EXIT_NO_MODULE, writes a one-line reason into error and loads nothing.
 int loadPlugin(const char* path, LoadedPlugin* plugin, char* error, size_t errorSize);
 

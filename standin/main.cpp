@@ -4,6 +4,7 @@
 // together from its parts.
 #include "standin/bench.h"
 #include "standin/capture.h"
+#include "standin/common.h"
 #include "standin/exitcodes.h"
 #include "standin/host.h"
 #include "standin/loader.h"
@@ -13,6 +14,9 @@
 #include "standin/stop.h"
 
 #include <stdio.h>
+
+#include <string>
+#include <vector>
 
 enum { DEFAULT_BENCH_FRAMES = 5000 };
 
@@ -102,10 +106,22 @@ static int runWithPlayer(const Options* options, const LoadedPlugin* plugin, Aud
     return exitCode;
 }
 
-int main(int argc, char** argv)
+// The command line arrives wide, so that a path in any script comes whole
+// (the narrow one has a '?' for every character outside the code page); the
+// options are read from its UTF-8 form, which every path keeps until a file
+// is opened.
+int wmain(int argc, wchar_t** wideArgv)
 {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; i++)
+        arguments.push_back(utf8Path(wideArgv[i]));
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(&argument[0]);
+    argv.push_back(NULL);
+
     Options options;
-    if (!parseOptions(argc, argv, &options))
+    if (!parseOptions(argc, argv.data(), &options))
         return EXIT_USAGE;
     if (options.help) {
         printUsage(stdout);

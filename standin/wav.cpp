@@ -242,7 +242,7 @@ int readWavFile(const char* path, AudioData* audio, char* reason, size_t reasonS
     memset(audio, 0, sizeof(*audio));
     if (isFolder(path))
         return fail(reason, reasonSize, "is a folder, not an audio file");
-    FILE* file = fopen(path, "rb");
+    FILE* file = _wfopen(widePath(path).c_str(), L"rb");
     if (!file)
         return fail(reason, reasonSize, "cannot open: %s", strerror(errno));
     size_t size = 0;

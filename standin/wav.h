@@ -14,7 +14,7 @@
 int parseWav(const unsigned char* bytes, size_t size, AudioData* audio, char* reason,
              size_t reasonSize);
 
-// Reads a whole WAV file; audio owns the bytes afterwards.
+// Reads a whole WAV file, its path in UTF-8; audio owns the bytes afterwards.
 int readWavFile(const char* path, AudioData* audio, char* reason, size_t reasonSize);
 
 #endif

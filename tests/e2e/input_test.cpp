@@ -36,9 +36,9 @@ TEST(RealInput, DragClickSwitchAndCloseAsAUserWould)
     unloadPlugin(&plugin);
 }
 
-// A library so deep in folders that its plugin.ini path would not fit: the
-// settings are neither read nor written, rather than using a cut-off name.
-TEST(LongPath, SettingsAreSkippedWhenTheirPathWouldNotFit)
+// A library so deep in folders that its plugin.ini path would not fit: no
+// cut-off name is used; the settings go to the user's copy instead.
+TEST(LongPath, SettingsGoToTheUserCopyWhenTheirPathWouldNotFit)
 {
     PluginCopy copy;
     std::string folder = copy.folder;
@@ -78,6 +78,8 @@ TEST(LongPath, SettingsAreSkippedWhenTheirPathWouldNotFit)
     FindClose(search);
     ASSERT_EQ(1u, files.size()) << "a settings file appeared: " << files.back();
     EXPECT_EQ("v.dll", files[0]);
+    EXPECT_EQ(settingsText(0, 0, 0, 0, 0), readFile(userSettingsPath()));
+    DeleteFileA(userSettingsPath().c_str());
 
     DeleteFileA(dll.c_str());
     for (size_t i = made.size(); i-- > 0;)

@@ -1,5 +1,6 @@
 #include "pluginrun.h"
 
+#include <shlobj.h>
 #include <stdio.h>
 
 PluginCopy::PluginCopy()
@@ -15,6 +16,9 @@ PluginCopy::PluginCopy()
     dllPath = folder + "\\vis_halder.dll";
     iniPath = folder + "\\plugin.ini";
     CopyFileA(HALDER_BINARY_DIR "/vis_halder.dll", dllPath.c_str(), FALSE);
+    // A user's copy of the settings, left by an earlier program, would win
+    // over the copy's own plugin.ini.
+    DeleteFileA(userSettingsPath().c_str());
 }
 
 PluginCopy::~PluginCopy()
@@ -37,6 +41,14 @@ std::string PluginCopy::readIni() const
 HWND findPluginWindow()
 {
     return FindWindowA("halderVis", NULL);
+}
+
+std::string userSettingsPath()
+{
+    char appData[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, appData)))
+        return "";
+    return std::string(appData) + "\\vis_halder\\plugin.ini";
 }
 
 RunResult runBuiltinSignal(VisModule* module, const RunLimits& limits)

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-// A fresh folder holding a copy of vis_halder.dll; removed on destruction.
+// A fresh folder holding a copy of vis_halder.dll, and no user's copy of the
+// settings; the folder is removed on destruction.
 struct PluginCopy {
     std::string folder;
     std::string dllPath;
@@ -25,6 +26,10 @@ struct PluginCopy {
 };
 
 HWND findPluginWindow();
+
+// The user's own copy of the settings, which the plug-in writes when it
+// cannot write the file beside itself.
+std::string userSettingsPath();
 
 // A test with a private copy of the DLL loaded, its module 0 attached to a
 // player window of the test's own.

@@ -206,6 +206,7 @@ protected:
     std::string player = tempFolder("halder_setup_test");
     std::string secondPlayer = tempFolder("halder setup test two");
     std::string redirected = appDataFolder("halder_setup_test_ini");
+    std::string userSettings = appDataFolder("vis_halder");  // the plug-in's own copy
 
     void SetUp() override
     {
@@ -225,6 +226,7 @@ protected:
         deleteTree(player);
         deleteTree(secondPlayer);
         deleteTree(redirected);
+        deleteTree(userSettings);
         RegDeleteKeyA(HKEY_CURRENT_USER, kPlayerKey);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey(player).c_str());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey(secondPlayer).c_str());
@@ -427,6 +429,35 @@ TEST_F(SetupProgram, EachPlayerFolderIsAnInstallationOfItsOwn)
     EXPECT_EQ("2", iniValue(secondIni, "Winamp", "visplugin_num"));
     EXPECT_FALSE(exists(secondPlayer + "\\Plugins")) << "setup made it, and it is empty again";
     EXPECT_EQ(0, uninstallEntries());
+}
+
+TEST_F(SetupProgram, QuietUninstallInPlaceStopsWhileTheDllIsHeldThenLeavesNothing)
+{
+    // Setup makes the second player's Plugins folder.
+    ASSERT_EQ(0u, runSetup("/S /D=" + secondPlayer));
+    const std::string quietUninstall = uninstallValue(secondPlayer, "QuietUninstallString");
+    const std::string dll = secondPlayer + "\\Plugins\\vis_halder.dll";
+    CreateDirectoryA(userSettings.c_str(), NULL);
+    ASSERT_TRUE(writeFile(userSettings + "\\plugin.ini", settingsText(10, 20, 1, 0, 0)));
+
+    // A program that holds the DLL stops it before anything has changed.
+    HMODULE held = LoadLibraryA(dll.c_str());
+    ASSERT_TRUE(held != NULL);
+    EXPECT_EQ(kExitPlayerRunning, run(quietUninstall));
+    FreeLibrary(held);
+    EXPECT_TRUE(exists(dll));
+    EXPECT_TRUE(uninstallKeyExists(secondPlayer));
+    EXPECT_EQ(settingsText(10, 20, 1, 0, 0), readFile(userSettings + "\\plugin.ini"));
+
+    // Once let go, nothing of ours is left: not the running uninstaller's own
+    // file, which goes once it has ended, nor the folder, nor the user's copy
+    // of the settings, which held nothing else.
+    ASSERT_EQ(0u, run(quietUninstall));
+    EXPECT_FALSE(uninstallKeyExists(secondPlayer));
+    EXPECT_FALSE(exists(userSettings));
+    EXPECT_TRUE(eventually([&] { return !exists(secondPlayer + "\\Plugins"); }))
+        << (exists(secondPlayer + "\\Plugins\\" + kUninstaller) ? "the uninstaller" : "the folder")
+        << " stays";
 }
 
 } // namespace

@@ -2,10 +2,9 @@
 
 #include <stdio.h>
 
-std::string readFile(const std::string& path)
+static std::string readAll(FILE* file)
 {
     std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
     if (!file)
         return text;
     char buffer[512];
@@ -16,13 +15,32 @@ std::string readFile(const std::string& path)
     return text;
 }
 
-bool writeFile(const std::string& path, const std::string& text)
+static bool writeAll(FILE* file, const std::string& text)
 {
-    FILE* file = fopen(path.c_str(), "wb");
     if (!file)
         return false;
     bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
     return fclose(file) == 0 && written;
+}
+
+std::string readFile(const std::string& path)
+{
+    return readAll(fopen(path.c_str(), "rb"));
+}
+
+bool writeFile(const std::string& path, const std::string& text)
+{
+    return writeAll(fopen(path.c_str(), "wb"), text);
+}
+
+std::string readFile(const std::wstring& path)
+{
+    return readAll(_wfopen(path.c_str(), L"rb"));
+}
+
+bool writeFile(const std::wstring& path, const std::string& text)
+{
+    return writeAll(_wfopen(path.c_str(), L"wb"), text);
 }
 
 std::string settingsText(int x, int y, int rain, int mirror, int reverse)

@@ -37,6 +37,10 @@ void WindowRun::SetUp()
     module->channelCount = 2;
     clearSpectrum(module);
     DeleteFileA(settingsFile().c_str());
+    // Nor a user's copy, which an earlier program may have left and which
+    // would win over the file beside the test program.
+    if (buildUserSettingsPath())
+        DeleteFileW(userSettingsFile);
     screenX = screenY = 0;
     isRain = isMirror = isReverse = 0;
     displayMode = MODE_NORMAL;
