@@ -182,6 +182,48 @@ stop_wineserver() {
   fi
 }
 
+# The tests that run Wine on a prefix of their own give it a fresh server for
+# each setting that Wine reads only when its server starts (the monitors,
+# the DPI, a mount namespace's read-only folders).
+# fresh_wineserver: starts the prefix's server and one finished wine process
+# first, so that no helper of Wine's holds CTest's pipes.
+fresh_wineserver() {
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# end_wineserver: ends the prefix's server and waits for all of it to end.
+end_wineserver() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+}
+
+# start_own_x SERVER ARG...: for a test script, an X server of its own on a
+# free display from :70 on (X_DISPLAY, X_PID), ended with the script after
+# the prefix's Wine; a server that does not start ends the script.
+OWN_X_PIDS=()
+start_own_x() {
+  if ! start_x_server 70 "$@"; then
+    echo "$(basename "$0"): $1 did not start"
+    exit 1
+  fi
+  OWN_X_PIDS+=("$X_PID")
+  trap end_own_servers EXIT
+}
+
+# stop_own_x: ends the X server that start_own_x started last.
+stop_own_x() {
+  kill "$X_PID" 2>/dev/null || true
+  wait "$X_PID" 2>/dev/null || true
+}
+
+end_own_servers() {
+  wineserver -k >/dev/null 2>&1 || true
+  local pid
+  for pid in "${OWN_X_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+}
+
 # configure_and_build TARGET...: builds the targets ("all" for everything).
 # Quiet when nothing needs building; otherwise make's lines of what it
 # compiles and links show the progress, and a failure prints the whole log,

@@ -11,39 +11,22 @@ EXE=$1
 source "$(dirname "$0")/../../scripts/env.sh"
 export WINEPREFIX="$ROOT/build/wineprefix-dpi"
 
-X_PIDS=()
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  local pid
-  for pid in "${X_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
 fail() {
   echo "dpi_test: $*"
   exit 1
 }
 
-stop_wine() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-}
-
 # set_dpi DPI: writes LogPixels, lets the server that wrote it end (which
-# saves the registry), then starts the one the row runs on and warms it up
-# with one finished process, so that no helper of Wine's holds CTest's pipes.
+# saves the registry), then starts the one the row runs on.
 set_dpi() {
-  stop_wine
+  end_wineserver
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
     </dev/null >/dev/null 2>&1 || fail "cannot set LogPixels to $1"
   wineserver -w >/dev/null 2>&1 || true
-  wineserver -p >/dev/null 2>&1 </dev/null
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  fresh_wineserver
 }
 
-start_x_server 70 Xvfb -screen 0 1280x1024x24 || fail "Xvfb did not start"
-X_PIDS+=("$X_PID")
+start_own_x Xvfb -screen 0 1280x1024x24
 export DISPLAY=$X_DISPLAY
 ensure_wineprefix
 mapfile -t rows < <(wine "$EXE" --rows </dev/null | tr -d '\r')
@@ -54,14 +37,12 @@ rm -f "$(dirname "$EXE")/../../dpi-reference.bin"
 status=0
 for row in "${rows[@]}"; do
   read -r name dpi size <<<"$row"
-  start_x_server 70 Xvfb -screen 0 "${size}x24" || fail "Xvfb of $size did not start"
-  X_PIDS+=("$X_PID")
+  start_own_x Xvfb -screen 0 "${size}x24"
   export DISPLAY=$X_DISPLAY
   set_dpi "$dpi"
   wine "$EXE" "$name" --gtest_brief=1 </dev/null || status=1
-  stop_wine
-  kill "$X_PID" 2>/dev/null || true
-  wait "$X_PID" 2>/dev/null || true
+  end_wineserver
+  stop_own_x
 done
 [ "$status" = 0 ] || fail "a row failed"
 echo "dpi_test: passed"

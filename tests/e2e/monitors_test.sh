@@ -10,44 +10,17 @@ EXE=$1
 source "$(dirname "$0")/../../scripts/env.sh"
 export WINEPREFIX="$ROOT/build/wineprefix-monitors"
 
-PIDS=()
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  local pid
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
 fail() {
   echo "monitors_test: $*"
   exit 1
 }
 
-# start_x SERVER ARG...: an X server on a free display, ended with the test.
-start_x() {
-  start_x_server 70 "$@" || fail "$1 did not start"
-  PIDS+=("$X_PID")
-}
-
-# A wineserver of this prefix's own for each layout, and one finished wine
-# process first, so that no helper of Wine's holds CTest's pipes.
-start_wine() {
-  wineserver -p >/dev/null 2>&1 </dev/null
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-}
-
-stop_wine() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-}
-
-start_x Xvfb -screen 0 2560x2048x24
+start_own_x Xvfb -screen 0 2560x2048x24
 export DISPLAY=$X_DISPLAY
 ensure_wineprefix
 mapfile -t layouts < <(wine "$EXE" --layouts </dev/null | tr -d '\r')
 [ "${#layouts[@]}" -gt 0 ] || fail "$EXE listed no layouts"
-stop_wine
+end_wineserver
 
 status=0
 for layout in "${layouts[@]}"; do
@@ -55,12 +28,11 @@ for layout in "${layouts[@]}"; do
   # Xephyr's own RandR would report a single output, and Wine asks RandR
   # before Xinerama.
   # shellcheck disable=SC2086
-  start_x Xephyr $screens +xinerama -extension RANDR
-  DISPLAY=$X_DISPLAY start_wine
+  start_own_x Xephyr $screens +xinerama -extension RANDR
+  DISPLAY=$X_DISPLAY fresh_wineserver
   DISPLAY=$X_DISPLAY wine "$EXE" "$name" --gtest_brief=1 </dev/null || status=1
-  stop_wine
-  kill "${PIDS[-1]}" 2>/dev/null || true
-  wait "${PIDS[-1]}" 2>/dev/null || true
+  end_wineserver
+  stop_own_x
 done
 [ "$status" = 0 ] || fail "a layout failed"
 echo "monitors_test: passed"

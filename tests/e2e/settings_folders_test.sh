@@ -15,30 +15,18 @@ source "$(dirname "$0")/../../scripts/env.sh"
 export WINEPREFIX="$ROOT/build/wineprefix-settings"
 FOLDERS="$WINEPREFIX/drive_c/halder-settings"  # C:\halder-settings to the program
 
-stop_wine() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-}
-
-# A server that sees the caller's mounts, and one finished wine process
-# first, so that no helper of Wine's holds CTest's pipes.
-start_wine() {
-  wineserver -p >/dev/null 2>&1 </dev/null
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-}
-
 run() {
   wine "$EXE" "$@" --gtest_brief=1 </dev/null
 }
 
 # Inside the namespace: nothing of it may outlive it, its server least of all.
 if [ "${2:-}" = --read-only ]; then
-  trap stop_wine EXIT
+  trap end_wineserver EXIT
   for path in "$FOLDERS"/read-only-folder/*/Plugins "$FOLDERS"/read-only-file/*/Plugins/plugin.ini; do
     mount --bind "$path" "$path"
     mount -o remount,bind,ro "$path"
   done
-  start_wine
+  fresh_wineserver
   run --gtest_filter='*WhereverThePlayerLives'
   exit
 fi
@@ -53,22 +41,22 @@ can_make_read_only() {
 }
 
 cleanup() {
-  stop_wine
+  end_wineserver
   if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 ensure_display
 ensure_wineprefix
-stop_wine
+end_wineserver
 rm -rf "$FOLDERS"
-start_wine
+fresh_wineserver
 run prepare
 if ! can_make_read_only; then
   run writable --gtest_filter='*WhereverThePlayerLives'
   echo "settings_folders_test: read-only rows skipped: no read-only bind mount (unshare -m) here"
   exit 77
 fi
-stop_wine
+end_wineserver
 unshare -m bash "$0" "$EXE" --read-only
-start_wine
+fresh_wineserver
 run --gtest_filter='*OnceItCanBeWritten'
