@@ -21,7 +21,8 @@ log() { printf '%s\n' "$*" >&2; }
 
 missing_packages() {
   local packages p missing=""
-  read -ra packages <<<"$REQUIRED_PACKAGES"
+  # The list spans lines: read to its end, not to the first line's.
+  read -rd '' -a packages <<<"$REQUIRED_PACKAGES" || true
   # One query answers the usual case, everything installed; only otherwise
   # is each package asked about, to name the missing ones.
   [ "$(dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null |
@@ -91,12 +92,14 @@ ensure_i386() {
   dpkg-query -W -f='${Status}\n' wine64 2>/dev/null | grep -q '^install ok installed$' ||
     apt-get install -y -qq --no-install-recommends wine64 >/dev/null || true
   [ -e /proc/sys/fs/binfmt_misc/register ] ||
-    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || return 1
+    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc ||
+    { log "cannot mount binfmt_misc to register QEMU"; return 1; }
   # The F flag pins the interpreter file at registration, so an upgraded QEMU
   # needs the handler registered again.
   [ -e "$I386_HANDLER" ] && echo -1 >"$I386_HANDLER"
   printf ':qemu-i386:M::%s:%s:/usr/bin/qemu-i386-static:F' "$I386_MAGIC" "$I386_MASK" \
-    >/proc/sys/fs/binfmt_misc/register || return 1
+    >/proc/sys/fs/binfmt_misc/register ||
+    { log "the kernel refused QEMU's registration for i386 programs"; return 1; }
   runs_i386 || { log "32-bit Wine still cannot start under QEMU"; return 1; }
 }
 
