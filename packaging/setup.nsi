@@ -41,6 +41,16 @@ Unicode true
 !define EXIT_PLAYER_RUNNING 4
 ; Where both programs note why they stopped without doing their work.
 !define LOG_FILE "$TEMP\vis_halder-setup.log"
+; An uninstaller run in place leaves its own file to a command processor that
+; deletes it once the uninstaller has ended. It leaves this note in the
+; player's folder; the command processor claims it (renames it, which only
+; one program can do) before it deletes anything, goes on only while the
+; claimed note is there, and removes it when it is done. Setup deletes
+; either note, which calls the deletion off: otherwise a command processor
+; slow to start could delete the uninstaller that setup has just written in
+; the old one's place.
+!define REMOVAL_NOTE "${UNINSTALLER}.remove"
+!define CLAIMED_REMOVAL_NOTE "${UNINSTALLER}.removing"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -481,6 +491,7 @@ Section "Plug-in (${PLUGIN_FILE})" SecPlugin
   StrCpy $PlayerDir $INSTDIR
   Call InstallKeyOf
   StrCpy $MadePlugins 0
+  Call SettleEarlierRemoval
   ${IfNot} ${FileExists} "$INSTDIR\Plugins\*.*"
     StrCpy $MadePlugins 1
   ${EndIf}
@@ -493,6 +504,52 @@ Section "Plug-in (${PLUGIN_FILE})" SecPlugin
   Call RegisterUninstaller
   StrCpy $FinishText "${PRODUCT} is installed in the player's Plugins folder.$\r$\n$\r$\nChoose it under Options > Preferences > Plug-ins > Visualization."
 SectionEnd
+
+; Before anything is written into Plugins, an earlier uninstall's removal of
+; its own file is called off, unless it ends within two seconds on its own
+; (the old uninstaller's file goes, then the folder if setup made it). The
+; file is about to be replaced anyway; a removal that went on could take the
+; new one. The note says whether the removal would have taken the Plugins
+; folder too, as setup had made it: calling it off, setup notes that it made
+; the folder itself.
+Function SettleEarlierRemoval
+  Push "$PlayerDir\${REMOVAL_NOTE}"
+  Call CallOffRemoval
+  StrCpy $0 0
+  ${While} ${FileExists} "$PlayerDir\${CLAIMED_REMOVAL_NOTE}"
+    ${If} $0 >= 20
+      Push "$PlayerDir\${CLAIMED_REMOVAL_NOTE}"
+      Call CallOffRemoval
+      ; A round of the removal already past its check ends within this.
+      Sleep 200
+      ${Break}
+    ${EndIf}
+    Sleep 100
+    IntOp $0 $0 + 1
+  ${EndWhile}
+FunctionEnd
+
+; Deletes the removal note on the top of the stack, noting that setup made
+; the Plugins folder when the note says so.
+Function CallOffRemoval
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $2 ""
+  ClearErrors
+  FileOpen $1 $0 r
+  ${IfNot} ${Errors}
+    FileRead $1 $2
+    FileClose $1
+  ${EndIf}
+  Delete $0
+  ${If} $2 == "1"
+    StrCpy $MadePlugins 1
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
 
 Section "Player's visualization" SecSelect
   Call FindWinampIni
@@ -663,18 +720,34 @@ Function un.RemoveUninstaller
     ${EndIf}
     Return
   ${EndIf}
-  ; It tries two hundred times at once, for the few moments the uninstaller
-  ; takes to end, so that the file goes before a setup run right after it
-  ; could put a new one in its place; then once a second (ping's pause) for
-  ; five minutes. Every ")" stands apart, since Wine's cmd takes one after a
-  ; word as part of it, and /q stands for the "@" it cannot take before "(".
-  StrCpy $2 'exit'
+  ; It claims the removal note first, and stops, there or at any later round,
+  ; when setup has called the removal off by deleting the note. It tries two
+  ; hundred times at once, for the few moments the uninstaller takes to end,
+  ; then once a second (ping's pause) for five minutes. The claimed note goes
+  ; last, after the folder, or when the five minutes are up. Every ")" stands
+  ; apart, since Wine's cmd takes one after a word as part of it, and /q
+  ; stands for the "@" it cannot take before "(". Neither "||" nor a command
+  ; after the loop: Wine's cmd runs the first whatever came before, and the
+  ; second in every round; and an "if" without brackets ends at "&" there.
+  StrCpy $3 "$PlayerDir\${REMOVAL_NOTE}"
+  StrCpy $4 "$PlayerDir\${CLAIMED_REMOVAL_NOTE}"
+  StrCpy $2 'del /f /q "$4" 2>nul & exit'
   ${If} $1 = 1
-    StrCpy $2 'rmdir "$INSTDIR" 2>nul & exit'
+    StrCpy $2 'rmdir "$INSTDIR" 2>nul & $2'
   ${EndIf}
   ClearErrors
-  ExecShell "" "$SYSDIR\cmd.exe" '/d /q /s /c "for /l %i in (1,1,500) do ( del /f /q "$0" 2>nul & if not exist "$0" ( $2 ) else if %i GTR 200 ping -n 2 127.0.0.1 >nul )"' SW_HIDE
+  FileOpen $5 $3 w
+  ${IfNot} ${Errors}
+    ${If} $1 = 1
+      FileWrite $5 "1"
+    ${Else}
+      FileWrite $5 "0"
+    ${EndIf}
+    FileClose $5
+    ExecShell "" "$SYSDIR\cmd.exe" '/d /q /s /c "move /y "$3" "$4" >nul 2>nul & if exist "$4" for /l %i in (1,1,500) do ( if not exist "$4" exit ) & del /f /q "$0" 2>nul & if not exist "$0" ( $2 ) else if %i EQU 500 ( del /f /q "$4" 2>nul ) else if %i GTR 200 ping -n 2 127.0.0.1 >nul"' SW_HIDE
+  ${EndIf}
   ${If} ${Errors}
+    Delete $3
     Delete /REBOOTOK $0
     ${If} $1 = 1
       RMDir /REBOOTOK $INSTDIR

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,29 @@ bool eventually(const std::function<bool()>& check)
         Sleep(100);
     }
     return check();
+}
+
+// Whether no removal of an uninstaller run in place from this player's
+// Plugins folder is pending or under way: its note is gone, claimed or not.
+bool removalEnded(const std::string& player)
+{
+    const std::string note = player + "\\" + kUninstaller;
+    return !exists(note + ".remove") && !exists(note + ".removing");
+}
+
+// Whether a command processor runs in this Wine prefix: an uninstaller run
+// in place starts one to remove its file, and these tests start no other.
+bool commandProcessorRuns()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry))
+        found = _stricmp(entry.szExeFile, "cmd.exe") == 0;
+    CloseHandle(snapshot);
+    return found;
 }
 
 // Where both programs note why they stopped, one line each time.
@@ -219,7 +243,13 @@ protected:
         ASSERT_TRUE(CopyFileA(kStandin.c_str(), (secondPlayer + "\\winamp.exe").c_str(), FALSE));
     }
 
-    void TearDown() override { cleanUp(); }
+    void TearDown() override
+    {
+        // An uninstaller run in place has its own file removed after it
+        // ends; that removal must be over before the folders are made again.
+        EXPECT_TRUE(eventually([&] { return removalEnded(player) && removalEnded(secondPlayer); }));
+        cleanUp();
+    }
 
     void cleanUp()
     {
@@ -458,6 +488,24 @@ TEST_F(SetupProgram, QuietUninstallInPlaceStopsWhileTheDllIsHeldThenLeavesNothin
     EXPECT_TRUE(eventually([&] { return !exists(secondPlayer + "\\Plugins"); }))
         << (exists(secondPlayer + "\\Plugins\\" + kUninstaller) ? "the uninstaller" : "the folder")
         << " stays";
+
+    // An upgrade script installs again the moment the uninstall has ended,
+    // here while another program still reads the old uninstaller's file, so
+    // that the removal of that file can only come late: it must leave the
+    // new installation whole, and the last uninstall still takes the folder.
+    ASSERT_EQ(0u, runSetup("/S /D=" + secondPlayer));
+    const std::string uninstaller = secondPlayer + "\\Plugins\\" + kUninstaller;
+    HANDLE reader = CreateFileA(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_TRUE(reader != INVALID_HANDLE_VALUE);
+    EXPECT_EQ(0u, run(quietUninstall));
+    EXPECT_EQ(0u, runSetup("/S /D=" + secondPlayer));
+    CloseHandle(reader);
+    EXPECT_TRUE(eventually([&] { return removalEnded(secondPlayer) && !commandProcessorRuns(); }));
+    EXPECT_TRUE(exists(uninstaller));
+    EXPECT_TRUE(exists(dll));
+    ASSERT_EQ(0u, run(quietUninstall));
+    EXPECT_TRUE(eventually([&] { return !exists(secondPlayer + "\\Plugins"); }));
 }
 
 } // namespace
